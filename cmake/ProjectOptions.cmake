@@ -1,0 +1,39 @@
+# Cross-cutting build settings, carried by two INTERFACE targets that every
+# target links: one for warnings, one for the sanitizers.
+
+add_library(vitrix_warnings INTERFACE)
+add_library(vitrix::warnings ALIAS vitrix_warnings)
+target_compile_options(vitrix_warnings INTERFACE -Wall -Wextra -Werror)
+
+add_library(vitrix_sanitizers INTERFACE)
+add_library(vitrix::sanitizers ALIAS vitrix_sanitizers)
+if(VITRIX_SANITIZE)
+  target_compile_options(vitrix_sanitizers INTERFACE
+    -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(vitrix_sanitizers INTERFACE -fsanitize=address,undefined)
+endif()
+if(VITRIX_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+    message(FATAL_ERROR "VITRIX_FUZZ needs clang: configure with CC=clang CXX=clang++")
+  endif()
+  # Every library gets coverage instrumentation; the fuzz targets add the
+  # libFuzzer driver themselves.
+  target_compile_options(vitrix_sanitizers INTERFACE
+    -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -DVITRIX_FUZZING=1)
+  target_link_options(vitrix_sanitizers INTERFACE -fsanitize=address,undefined)
+endif()
+
+# vitrix_add_library(<folder> [QT] SOURCES ... DEPS ...)
+# One static library per source folder, named vitrix_<folder> with the alias
+# vitrix::<folder>; headers are included as "<folder>/<file>.h". QT turns on
+# Qt's meta-object compiler for the folder.
+function(vitrix_add_library folder)
+  cmake_parse_arguments(ARG "QT" "" "SOURCES;DEPS" ${ARGN})
+  add_library(vitrix_${folder} STATIC ${ARG_SOURCES})
+  if(ARG_QT)
+    set_target_properties(vitrix_${folder} PROPERTIES AUTOMOC ON)
+  endif()
+  add_library(vitrix::${folder} ALIAS vitrix_${folder})
+  target_include_directories(vitrix_${folder} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(vitrix_${folder} PUBLIC ${ARG_DEPS} vitrix::warnings vitrix::sanitizers)
+endfunction()

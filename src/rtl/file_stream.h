@@ -1,0 +1,48 @@
+#pragma once
+
+// A stream over an open file, with the access and sharing modes of the old
+// desktop. Sharing is honoured with advisory locks (flock): a stream that
+// denies writing to others holds a shared lock, an exclusive one holds an
+// exclusive lock, and opening fails when another holder's lock conflicts.
+// Programs that take no lock are not held back; ours always do.
+
+#include <cstdint>
+#include <string>
+
+#include "rtl/streams.h"
+
+namespace vitrix {
+
+enum TFileMode : uint16_t {
+  fmOpenRead = 0x0000,
+  fmOpenWrite = 0x0001,
+  fmOpenReadWrite = 0x0002,
+  fmShareExclusive = 0x0010,
+  fmShareDenyWrite = 0x0020,
+  fmShareDenyRead = 0x0030,
+  fmShareDenyNone = 0x0040,
+  fmAppend = 0x0100,  // writes go to the end (used with fmOpenWrite)
+  fmCreate = 0xFF00,  // create or truncate, read and write
+};
+
+class TFileStream : public TStream {
+ public:
+  // path is Windows-1252. Raises EFCreateError (fmCreate) or EFOpenError with
+  // the expanded path and the system's error text.
+  TFileStream(const std::string& path, uint16_t mode);
+  ~TFileStream() override;
+
+  int64_t Read(void* buffer, int64_t count) override;
+  int64_t Write(const void* buffer, int64_t count) override;
+  int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+  void SetSize(int64_t new_size) override;
+
+  const std::string& FileName() const { return file_name_; }
+  int Handle() const { return fd_; }
+
+ private:
+  std::string file_name_;
+  int fd_ = -1;
+};
+
+}  // namespace vitrix

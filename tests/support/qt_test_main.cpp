@@ -1,0 +1,13 @@
+// gtest main for tests that need a QApplication. Widget tests run offscreen
+// unless the caller chose a platform (the X tests set QT_QPA_PLATFORM=xcb).
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
