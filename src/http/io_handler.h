@@ -1,0 +1,48 @@
+#pragma once
+
+// The transport under a TCP connection: the connection reads and writes
+// bytes through it and never touches a socket itself. Two kinds exist: the
+// socket (io_handler_socket.h) and a scripted one in memory for tests and
+// fuzzing (io_handler_memory.h).
+
+#include <cstdint>
+#include <string>
+
+#include "http/net_component.h"
+
+namespace vitrix {
+
+struct TNetConnectTarget {
+  std::string host;
+  int port = 0;
+  std::string bound_ip;  // empty: any local address
+  int bound_port = 0;    // 0: any local port
+};
+
+class TNetIOHandler : public TNetComponent {
+ public:
+  // Makes the transport ready for a new connection, forgetting the last one.
+  virtual void Open() = 0;
+  // Opens the connection to target: allocates the socket, binds, resolves the
+  // host, connects. timeout_ms -1 or 0 is a plain connect; any other value a
+  // connect under that limit (kWaitForever: none).
+  virtual void ConnectClient(const TNetConnectTarget& target, int timeout_ms) = 0;
+  // Shuts the sending side down and closes the socket.
+  virtual void Close() = 0;
+  // A socket is open.
+  virtual bool Connected() = 0;
+  // True when a receive would not block (data or the peer's close are
+  // waiting), false when timeout_ms passed first. Raises
+  // ENetConnClosedGracefully when there is no socket.
+  virtual bool Readable(int timeout_ms) = 0;
+  // Up to count bytes: the number received, 0 when the peer has closed, -1
+  // with error set to the socket error number. Raises ENetClosedSocket when
+  // the socket is closed.
+  virtual int64_t Recv(void* buffer, int64_t count, int& error) = 0;
+  // Sends some of the bytes: the number sent, or -1 with error set. With a
+  // limit (not kWaitForever) a send that cannot progress for timeout_ms fails
+  // with 10060. Raises ENetClosedSocket when the socket is closed.
+  virtual int64_t Send(const void* buffer, int64_t count, int timeout_ms, int& error) = 0;
+};
+
+}  // namespace vitrix

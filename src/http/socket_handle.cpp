@@ -1,0 +1,189 @@
+#include "http/socket_handle.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+#include "http/net_exceptions.h"
+#include "http/net_stack.h"
+#include "rtl/strings.h"
+
+namespace vitrix {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// poll() on one descriptor, resumed after signals for the time that is left.
+// Returns the revents seen, 0 when the time ran out.
+short PollOne(int fd, short events, int timeout_ms) {
+  const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms < 0 ? 0 : timeout_ms);
+  for (;;) {
+    int wait = -1;
+    if (timeout_ms != kWaitForever) {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      wait = left > 0 ? static_cast<int>(left) : 0;
+    }
+    pollfd entry{fd, events, 0};
+    const int ready = ::poll(&entry, 1, wait);
+    if (ready > 0) return entry.revents;
+    if (ready == 0) return 0;
+    if (errno != EINTR) return POLLERR;
+  }
+}
+
+sockaddr_in MakeAddress(const std::string& ip, int port) {
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(static_cast<uint16_t>(port));
+  if (!ip.empty()) {
+    unsigned char bytes[4];
+    if (!TNetStack::ParseDottedQuad(ip, bytes)) GStack().RaiseSocketError(10049);
+    std::memcpy(&address.sin_addr.s_addr, bytes, 4);
+  }
+  return address;
+}
+
+std::string AddressText(const sockaddr_in& address) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(&address.sin_addr.s_addr);
+  return IntToStr(bytes[0]) + "." + IntToStr(bytes[1]) + "." + IntToStr(bytes[2]) + "." + IntToStr(bytes[3]);
+}
+
+void SetBlocking(int fd, bool blocking) {
+  const int flags = ::fcntl(fd, F_GETFL);
+  ::fcntl(fd, F_SETFL, blocking ? (flags & ~O_NONBLOCK) : (flags | O_NONBLOCK));
+}
+
+}  // namespace
+
+TNetSocketHandle::~TNetSocketHandle() {
+  if (handle_ >= 0) ::close(handle_);
+}
+
+void TNetSocketHandle::AllocateSocket() {
+  if (handle_ >= 0) CloseSocket();
+  handle_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (handle_ < 0) throw ENetInvalidSocket();
+}
+
+void TNetSocketHandle::Bind(const std::string& ip, int port) {
+  // Binding to any address and any port is what connect() does anyway, and
+  // doing it early would take a local port without knowing the peer.
+  if (ip.empty() && port == 0) return;
+  const sockaddr_in address = MakeAddress(ip, port);
+  const int result = ::bind(handle_, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+  if (GStack().CheckSocketResult(result, {kSocketErrorAddressInUse})) throw ENetCouldNotBindSocket();
+  UpdateBindingLocal();
+}
+
+void TNetSocketHandle::SetPeer(const std::string& ip, int port) {
+  peer_ip_ = ip;
+  peer_port_ = port;
+}
+
+void TNetSocketHandle::SetNoDelay(bool on) {
+  const int value = on ? 1 : 0;
+  GStack().CheckSocketResult(::setsockopt(handle_, IPPROTO_TCP, TCP_NODELAY, &value, sizeof value));
+}
+
+int TNetSocketHandle::Connect(int timeout_ms) {
+  const sockaddr_in address = MakeAddress(peer_ip_, peer_port_);
+  // Always a non-blocking connect and a wait: a thread blocked in connect()
+  // cannot be woken by closing the socket, and a connect interrupted by a
+  // signal goes on in the background anyway.
+  SetBlocking(handle_, false);
+  int error = 0;
+  if (::connect(handle_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+    if (errno != EINPROGRESS && errno != EINTR) {
+      error = TNetStack::TranslateSystemError(errno);
+    } else {
+      const short events = PollOne(handle_, POLLOUT, timeout_ms);
+      if (events == 0) return kConnectTimedOut;
+      int socket_error = 0;
+      socklen_t length = sizeof socket_error;
+      if (::getsockopt(handle_, SOL_SOCKET, SO_ERROR, &socket_error, &length) != 0) socket_error = errno;
+      if (socket_error != 0) error = TNetStack::TranslateSystemError(socket_error);
+    }
+  }
+  SetBlocking(handle_, true);
+  if (error != 0) return error;
+  UpdateBindingLocal();
+  UpdateBindingPeer();
+  return 0;
+}
+
+bool TNetSocketHandle::Readable(int timeout_ms) const { return PollOne(handle_, POLLIN, timeout_ms) != 0; }
+
+bool TNetSocketHandle::Writable(int timeout_ms) const { return PollOne(handle_, POLLOUT, timeout_ms) != 0; }
+
+int64_t TNetSocketHandle::Recv(void* buffer, int64_t count, int& error) {
+  for (;;) {
+    const ssize_t n = ::recv(handle_, buffer, static_cast<size_t>(count), 0);
+    if (n >= 0) return n;
+    if (errno == EINTR) continue;
+    error = TNetStack::TranslateSystemError(errno);
+    return -1;
+  }
+}
+
+int64_t TNetSocketHandle::Send(const void* buffer, int64_t count, int timeout_ms, int& error) {
+  const bool limited = timeout_ms != kWaitForever;
+  const int flags = MSG_NOSIGNAL | (limited ? MSG_DONTWAIT : 0);
+  for (;;) {
+    if (limited && !Writable(timeout_ms)) {
+      error = kSocketErrorTimedOut;
+      return -1;
+    }
+    const ssize_t n = ::send(handle_, buffer, static_cast<size_t>(count), flags);
+    if (n >= 0) return n;
+    // EAGAIN after poll() saw room is a lost race for that room: wait again.
+    if (errno == EINTR || (limited && (errno == EAGAIN || errno == EWOULDBLOCK))) continue;
+    error = TNetStack::TranslateSystemError(errno);
+    return -1;
+  }
+}
+
+void TNetSocketHandle::UpdateBindingLocal() {
+  sockaddr_in address{};
+  socklen_t length = sizeof address;
+  if (::getsockname(handle_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+    ip_ = AddressText(address);
+    port_ = ntohs(address.sin_port);
+  }
+}
+
+void TNetSocketHandle::UpdateBindingPeer() {
+  sockaddr_in address{};
+  socklen_t length = sizeof address;
+  if (::getpeername(handle_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
+    peer_ip_ = AddressText(address);
+    peer_port_ = ntohs(address.sin_port);
+  }
+}
+
+void TNetSocketHandle::CloseSocket(bool reset_local) {
+  if (handle_ >= 0) {
+    ::shutdown(handle_, SHUT_WR);
+    ::close(handle_);
+    handle_ = -1;
+  }
+  Reset(reset_local);
+}
+
+void TNetSocketHandle::Reset(bool reset_local) {
+  peer_ip_.clear();
+  peer_port_ = 0;
+  if (reset_local) {
+    ip_.clear();
+    port_ = 0;
+  }
+}
+
+}  // namespace vitrix
