@@ -66,7 +66,9 @@ bool TNetMultiPartFormDataStream::QueueNext() {
     return true;
   }
   if (next_part_ == count) {
-    pending_.append(kLineBreak).append("--").append(boundary_).append("--").append(kLineBreak);
+    // The CR LF that ends the last part's data already starts the closing
+    // delimiter; another one would become part of the last file's data.
+    pending_.append("--").append(boundary_).append("--").append(kLineBreak);
     ++next_part_;
     return true;
   }

@@ -7,6 +7,10 @@
 // is known in advance because every part's size is computed when it is
 // added. Sizes are 64-bit.
 //
+// Each part is its header, the data and CR LF; after the last part comes
+// "--", the boundary, "--" and CR LF. The CR LF after the data doubles as the
+// start of the next delimiter, so a parser gets every file's bytes exactly.
+//
 // The stream reads forward only: seeking to 0 from the beginning rewinds it,
 // other seeks only report the position or, from the end, the total size.
 
@@ -49,7 +53,8 @@ class TNetMultiPartFormDataStream : public TStream {
 
   // The parts' sizes added up, the closing delimiter not included.
   int64_t BodySize() const;
-  int64_t ClosingDelimiterLength() const { return static_cast<int64_t>(boundary_.size()) + 8; }
+  // "--", the boundary, "--", CR LF: 29 bytes.
+  int64_t ClosingDelimiterLength() const { return static_cast<int64_t>(boundary_.size()) + 6; }
 
   int64_t Read(void* buffer, int64_t count) override;
   // Always raises "Unsupported operation.".

@@ -1,0 +1,197 @@
+// A body built here, sent over a TNetTCPClient to PHP's built-in web server,
+// must be understood by PHP's own multipart parser: same bytes, same size,
+// and the file name as it was written in the part header.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <map>
+#include <random>
+#include <regex>
+#include <string>
+
+#include "http/multipart_stream.h"
+#include "http/tcp_client.h"
+#include "rtl/strings.h"
+#include "support/temp_dir.h"
+
+extern char** environ;
+
+namespace vitrix {
+namespace {
+
+// `php -S 127.0.0.1:0` running the echo script; the port is read from the
+// server's start-up line. The process is ended when the object goes away.
+class PhpServer {
+ public:
+  PhpServer() {
+    int pipe_fds[2];
+    if (::pipe2(pipe_fds, O_CLOEXEC) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDERR_FILENO);
+    const std::string script = std::string(VITRIX_HTTP_TEST_DATA) + "/upload_echo.php";
+    std::vector<std::string> args = {"php",
+                                     "-n",
+                                     "-d",
+                                     "upload_max_filesize=64M",
+                                     "-d",
+                                     "post_max_size=64M",
+                                     "-d",
+                                     "file_uploads=1",
+                                     "-S",
+                                     "127.0.0.1:0",
+                                     script};
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    const int spawned = ::posix_spawnp(&pid_, "php", &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipe_fds[1]);
+    output_fd_ = pipe_fds[0];
+    if (spawned != 0) {
+      pid_ = -1;
+      return;
+    }
+    port_ = ReadPort();
+  }
+
+  ~PhpServer() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGTERM);
+      ::waitpid(pid_, nullptr, 0);
+    }
+    if (output_fd_ >= 0) ::close(output_fd_);
+  }
+
+  int Port() const { return port_; }
+
+ private:
+  int ReadPort() {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    std::string output;
+    const std::regex started(R"(\(http://127\.0\.0\.1:(\d+)\) started)");
+    while (std::chrono::steady_clock::now() < deadline) {
+      pollfd entry{output_fd_, POLLIN, 0};
+      if (::poll(&entry, 1, 200) <= 0) continue;
+      char buffer[512];
+      const ssize_t n = ::read(output_fd_, buffer, sizeof buffer);
+      if (n <= 0) return 0;
+      output.append(buffer, static_cast<size_t>(n));
+      std::smatch match;
+      if (std::regex_search(output, match, started)) return std::stoi(match[1]);
+    }
+    return 0;
+  }
+
+  pid_t pid_ = -1;
+  int output_fd_ = -1;
+  int port_ = 0;
+};
+
+std::string Hex(const std::string& bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string hex;
+  for (const unsigned char c : bytes) {
+    hex += kDigits[c >> 4];
+    hex += kDigits[c & 15];
+  }
+  return hex;
+}
+
+struct PhpAnswer {
+  std::string status;
+  std::map<std::string, std::string> facts;
+  std::string file;
+};
+
+// Posts the body as a minimal HTTP/1.0 request and reads PHP's whole answer.
+PhpAnswer Post(int port, TNetMultiPartFormDataStream& body) {
+  TNetTCPClient client;
+  client.SetHost("127.0.0.1");
+  client.SetPort(port);
+  client.SetReadTimeout(20000);
+  client.Connect();
+  client.BeginBufferedWrites();
+  client.WriteLine("POST /upload HTTP/1.0");
+  client.WriteLine("Host: 127.0.0.1:" + IntToStr(port));
+  client.WriteLine("Content-Type: " + body.BodyContentType());
+  client.WriteLine("Content-Length: " + IntToStr(body.Size()));
+  client.WriteLine();
+  client.EndBufferedWrites();
+  client.WriteFromStream(body, true);
+
+  PhpAnswer answer;
+  answer.status = client.ReadLine();
+  while (!client.ReadLine().empty()) {
+  }
+  for (std::string line = client.ReadLine(); !line.empty(); line = client.ReadLine()) {
+    const size_t equals = line.find('=');
+    answer.facts[line.substr(0, equals)] = line.substr(equals + 1);
+  }
+  TStringStream file;
+  client.ReadToStream(file, -1, true);
+  answer.file = file.DataString();
+  client.Disconnect();
+  return answer;
+}
+
+std::string RandomBytes(size_t count, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string bytes(count, '\0');
+  for (char& c : bytes) c = static_cast<char>(random());
+  return bytes;
+}
+
+class PhpMultipart : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(server_.Port(), 0) << "php -S could not be started (package php-cli)";
+  }
+  PhpServer server_;
+  test::TempDir dir_;
+};
+
+TEST_F(PhpMultipart, PhpReceivesTheSameBytesAndTheNameWeSent) {
+  std::string data = RandomBytes(300000, 11);
+  for (int i = 0; i < 256; ++i) data[static_cast<size_t>(i)] = static_cast<char>(i);
+  // Delimiter-like lines inside the data must not confuse the parser.
+  data.insert(1000, "\r\n--");
+  const std::string path = dir_.WriteFile("capture.jpg", data);
+  const std::string sent_name = "C:\\Documents\\vitrix\\capture d'\xE9" "cran.jpg";
+  TNetMultiPartFormDataStream body;
+  body.AddFileField("fichier", path, "image/jpeg", sent_name);
+
+  const PhpAnswer answer = Post(server_.Port(), body);
+
+  EXPECT_EQ(answer.status.substr(9, 3), "200") << answer.status;
+  EXPECT_EQ(answer.facts.at("error"), "0");
+  EXPECT_EQ(answer.facts.at("size"), IntToStr(static_cast<int64_t>(data.size())));
+  EXPECT_EQ(answer.facts.at("full_path"), Hex(sent_name));
+  // PHP's own name keeps only what follows the last slash or back slash.
+  EXPECT_EQ(answer.facts.at("name"), Hex("capture d'\xE9" "cran.jpg"));
+  EXPECT_EQ(answer.facts.at("type"), Hex("image/jpeg"));
+  EXPECT_EQ(answer.file.size(), data.size());
+  EXPECT_TRUE(answer.file == data);
+}
+
+TEST_F(PhpMultipart, AnEmptyFileArrivesEmpty) {
+  const std::string path = dir_.WriteFile("empty.jpg", "");
+  TNetMultiPartFormDataStream body;
+  body.AddFileField("fichier", path, "multipart/form-data", std::string("1.jpg"));
+  const PhpAnswer answer = Post(server_.Port(), body);
+  EXPECT_EQ(answer.facts.at("error"), "0");
+  EXPECT_EQ(answer.facts.at("size"), "0");
+  EXPECT_EQ(answer.facts.at("full_path"), Hex("1.jpg"));
+  EXPECT_EQ(answer.file, "");
+}
+
+}  // namespace
+}  // namespace vitrix

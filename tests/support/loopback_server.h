@@ -1,0 +1,118 @@
+#pragma once
+
+// Scripted TCP peers on the loopback interface for network tests. A server
+// listens on 127.0.0.1 with a port chosen by the system, runs a script for
+// each connection it accepts on its own thread, records every byte it
+// receives, and gives up by itself once its deadline has passed, so a test
+// can never hang on it.
+
+#include <chrono>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+
+namespace vitrix::test {
+
+using namespace std::chrono_literals;
+
+// One accepted connection, as the script sees it. Every call returns by the
+// server's deadline at the latest.
+class PeerConnection {
+ public:
+  PeerConnection(int fd, std::chrono::steady_clock::time_point deadline) : fd_(fd), deadline_(deadline) {}
+  PeerConnection(const PeerConnection&) = delete;
+  PeerConnection& operator=(const PeerConnection&) = delete;
+  ~PeerConnection();
+
+  // Sends every byte; false when the client has gone.
+  bool Send(std::string_view bytes);
+  // Receives until what this connection received contains marker, the client
+  // closes or the deadline passes; returns everything received so far.
+  std::string ReceiveUntil(std::string_view marker);
+  // Receives until count bytes in all were received on this connection.
+  std::string ReceiveAtLeast(size_t count);
+  // Receives until the client closes (or the deadline passes).
+  std::string ReceiveUntilClose();
+  // The client closed its sending side (seen by a receive).
+  bool ClientClosed() const { return client_closed_; }
+  // Closes gracefully (FIN).
+  void Close();
+  // Aborts the connection: the client sees a reset.
+  void Reset();
+  const std::string& Received() const { return received_; }
+
+ private:
+  // One receive of what is there (waiting up to the deadline); false at the
+  // client's close or the deadline.
+  bool ReceiveSome();
+
+  int fd_;
+  std::chrono::steady_clock::time_point deadline_;
+  std::string received_;
+  bool client_closed_ = false;
+};
+
+class LoopbackServer {
+ public:
+  using Script = std::function<void(PeerConnection&)>;
+
+  explicit LoopbackServer(Script script, int connections = 1, std::chrono::milliseconds deadline = 10s);
+  ~LoopbackServer();
+  LoopbackServer(const LoopbackServer&) = delete;
+  LoopbackServer& operator=(const LoopbackServer&) = delete;
+
+  int Port() const { return port_; }
+  // Waits until the script has run for every connection (or the deadline).
+  void Join();
+  // Every byte received, all connections in order; joins first.
+  std::string Received();
+  // How many connections were accepted; joins first.
+  int Accepted();
+
+ private:
+  void Run(const Script& script, int connections);
+
+  int listen_fd_ = -1;
+  int port_ = 0;
+  std::chrono::steady_clock::time_point deadline_;
+  std::mutex mutex_;
+  std::string received_;
+  int accepted_ = 0;
+  std::thread thread_;
+};
+
+// A local port where nothing listens: the socket is bound but never listens,
+// so a connection to it is refused, and no other program can take the port
+// while the object lives.
+class RefusingPort {
+ public:
+  RefusingPort();
+  ~RefusingPort();
+  RefusingPort(const RefusingPort&) = delete;
+  RefusingPort& operator=(const RefusingPort&) = delete;
+  int Port() const { return port_; }
+
+ private:
+  int fd_ = -1;
+  int port_ = 0;
+};
+
+// A listener that never accepts and whose queue is full: a new connection to
+// it gets no answer, so connecting stays pending until the caller's limit.
+class SilentListener {
+ public:
+  SilentListener();
+  ~SilentListener();
+  SilentListener(const SilentListener&) = delete;
+  SilentListener& operator=(const SilentListener&) = delete;
+  int Port() const { return port_; }
+
+ private:
+  int fd_ = -1;
+  int port_ = 0;
+  int fillers_[4] = {-1, -1, -1, -1};
+};
+
+}  // namespace vitrix::test
