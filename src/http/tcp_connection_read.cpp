@@ -67,8 +67,10 @@ std::string TNetTCPConnection::ReadLine(std::string_view terminator, int timeout
       if (terminator == "\n" && !line.empty() && line.back() == '\r') line.pop_back();
       return line;
     }
-    // Never buffer more than one line's worth waiting for a terminator.
-    if (max_length != 0 && scanned > max_length) return SplitLine(max_length);
+    // Never buffer more than one line's worth waiting for a terminator. The
+    // last bytes may be the start of a terminator cut by the receives, and
+    // only the bytes before them surely belong to the line.
+    if (max_length != 0 && scanned - overlap > max_length) return SplitLine(max_length);
     CheckDisconnected(true, true);
     const int64_t received = FillInputBuffer(true, timeout, timeout == -1);
     if (received == 0) {

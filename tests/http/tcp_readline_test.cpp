@@ -155,6 +155,12 @@ TEST_F(ReadLineOverMemory, CrLfTerminatorCutBetweenTwoReceivesIsFound) {
   EXPECT_EQ(client_.ReadLine("\r\n"), "def");
 }
 
+TEST_F(ReadLineOverMemory, ALineOfTheMaximumWhoseCrLfIsCutIsStillAccepted) {
+  transport_.AddInput("abc\r");
+  transport_.AddInput("\n");
+  EXPECT_EQ(client_.ReadLine("\r\n", -1, 3), "abc");
+}
+
 TEST_F(ReadLineOverMemory, OneByteReceivesGiveTheSameLines) {
   for (const char c : std::string("ab\r\ncd\n\nef\r\r\n")) transport_.AddInput(std::string(1, c));
   transport_.ClosePeer();

@@ -1,0 +1,339 @@
+// Upload throughput: vitrix's multipart body sent over a TNetTCPClient versus
+// `curl -F` with the same file to the same loopback sink.
+//
+//   bench_upload [--sizes 1M,100M,1G] [--runs 5] [--dir /tmp]
+//
+// For each size a file of that many pseudo-random bytes is created under
+// --dir and deleted afterwards. Each round runs both senders as child
+// processes, alternating which goes first; the wall time of each child and
+// its peak resident memory (from wait4) are recorded, and the medians are
+// printed with the throughput ratio and the growth of vitrix's peak memory
+// from the smallest to the largest file.
+//
+// The sink is a thread of this process: it reads a request head, then as many
+// body bytes as Content-Length says, answers 200 and closes.
+//
+// With --send PORT FILE the program is the vitrix sender itself.
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "http/multipart_stream.h"
+#include "http/tcp_client.h"
+#include "rtl/strings.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// ---------------------------------------------------------------- sender
+
+int SendWithVitrix(int port, const std::string& path) {
+  using namespace vitrix;
+  TNetMultiPartFormDataStream body;
+  body.AddFileField("fichier", path, "application/octet-stream",
+                    std::filesystem::path(path).filename().string());
+  TNetTCPClient client;
+  client.SetHost("127.0.0.1");
+  client.SetPort(port);
+  client.Connect();
+  client.BeginBufferedWrites();
+  client.WriteLine("POST /upload HTTP/1.0");
+  client.WriteLine("Host: 127.0.0.1:" + IntToStr(port));
+  client.WriteLine("Content-Type: " + body.BodyContentType());
+  client.WriteLine("Content-Length: " + IntToStr(body.Size()));
+  client.WriteLine();
+  client.EndBufferedWrites();
+  client.WriteFromStream(body, true);
+  const std::string status = client.ReadLine();
+  TStringStream rest;
+  client.ReadToStream(rest, -1, true);
+  return status.find(" 200 ") != std::string::npos ? 0 : 1;
+}
+
+// ------------------------------------------------------------------ sink
+
+class Sink {
+ public:
+  Sink() {
+    listen_fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(listen_fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listen_fd_, 4) != 0) {
+      throw std::runtime_error("sink: cannot listen");
+    }
+    socklen_t length = sizeof address;
+    ::getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] { Run(); });
+  }
+
+  ~Sink() {
+    stop_ = true;
+    thread_.join();
+    ::close(listen_fd_);
+  }
+
+  int Port() const { return port_; }
+  // Body bytes received by the last exchange.
+  int64_t LastBodyBytes() const { return last_body_bytes_; }
+
+ private:
+  void Run() {
+    while (!stop_) {
+      pollfd entry{listen_fd_, POLLIN, 0};
+      if (::poll(&entry, 1, 100) <= 0) continue;
+      const int fd = ::accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
+      if (fd < 0) continue;
+      Serve(fd);
+      ::close(fd);
+    }
+  }
+
+  void Serve(int fd) {
+    std::vector<char> buffer(1 << 16);
+    std::string head;
+    int64_t body = 0;
+    size_t head_end = std::string::npos;
+    while (head_end == std::string::npos) {
+      const ssize_t n = ::recv(fd, buffer.data(), buffer.size(), 0);
+      if (n <= 0) return;
+      head.append(buffer.data(), static_cast<size_t>(n));
+      head_end = head.find("\r\n\r\n");
+    }
+    body = static_cast<int64_t>(head.size() - head_end - 4);
+    const int64_t length = ContentLength(head.substr(0, head_end));
+    while (body < length) {
+      const ssize_t n = ::recv(fd, buffer.data(), buffer.size(), 0);
+      if (n <= 0) break;
+      body += n;
+    }
+    last_body_bytes_ = body;
+    const std::string reply = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok";
+    ::send(fd, reply.data(), reply.size(), MSG_NOSIGNAL);
+    ::shutdown(fd, SHUT_WR);
+    // Wait for the client's close so that its exit is not raced by ours.
+    while (::recv(fd, buffer.data(), buffer.size(), 0) > 0) {
+    }
+  }
+
+  static int64_t ContentLength(const std::string& head) {
+    std::string lower = head;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    const size_t at = lower.find("\r\ncontent-length:");
+    if (at == std::string::npos) return 0;
+    return std::strtoll(lower.c_str() + at + 17, nullptr, 10);
+  }
+
+  int listen_fd_ = -1;
+  int port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::atomic<int64_t> last_body_bytes_{0};
+  std::thread thread_;
+};
+
+// --------------------------------------------------------------- driver
+
+struct Measure {
+  double seconds = 0;
+  long peak_kb = 0;
+};
+
+Measure RunChild(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  std::vector<std::string> copy = args;
+  for (std::string& arg : copy) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  const auto start = Clock::now();
+  pid_t pid = 0;
+  if (::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+    throw std::runtime_error("cannot start " + args[0]);
+  }
+  int status = 0;
+  rusage usage{};
+  ::wait4(pid, &status, 0, &usage);
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error(args[0] + " failed");
+  return {seconds, usage.ru_maxrss};
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const size_t n = values.size();
+  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+long MedianKb(std::vector<long> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+int64_t ParseSize(const std::string& text) {
+  char* end = nullptr;
+  const int64_t number = std::strtoll(text.c_str(), &end, 10);
+  switch (*end) {
+    case 'K': return number << 10;
+    case 'M': return number << 20;
+    case 'G': return number << 30;
+    default: return number;
+  }
+}
+
+// A file of size pseudo-random bytes, written in 1 MiB blocks.
+void CreateFile(const std::string& path, int64_t size) {
+  std::ofstream out(path, std::ios::binary);
+  std::vector<uint64_t> block((1 << 20) / 8);
+  uint64_t state = 0x9E3779B97F4A7C15ULL;
+  for (int64_t written = 0; written < size;) {
+    for (uint64_t& word : block) {
+      state ^= state << 13;
+      state ^= state >> 7;
+      state ^= state << 17;
+      word = state;
+    }
+    const int64_t n = std::min<int64_t>(size - written, 1 << 20);
+    out.write(reinterpret_cast<const char*>(block.data()), n);
+    written += n;
+  }
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+// A folder removed with its files when the object goes away.
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(const std::string& parent) {
+    std::string pattern = parent + "/vitrix-bench-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a folder in " + parent);
+    path_ = pattern;
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+struct Row {
+  std::string label;
+  int64_t size = 0;
+  double ours = 0;
+  double curl = 0;
+  long ours_kb = 0;
+  long curl_kb = 0;
+};
+
+int Drive(const std::vector<std::string>& sizes, int runs, const std::string& parent, const std::string& self) {
+  ScratchFolder folder(parent);
+  Sink sink;
+  const std::string url = "http://127.0.0.1:" + std::to_string(sink.Port()) + "/upload";
+  std::vector<Row> rows;
+  for (const std::string& label : sizes) {
+    Row row{label, ParseSize(label)};
+    const std::string path = folder.Path() + "/upload-" + label + ".bin";
+    CreateFile(path, row.size);
+    const std::vector<std::string> ours = {self, "--send", std::to_string(sink.Port()), path};
+    const std::vector<std::string> curl = {"curl", "-s", "-S", "-o", "/dev/null", "-H", "Expect:",
+                                           "-F", "fichier=@" + path, url};
+    std::vector<double> ours_times, curl_times;
+    std::vector<long> ours_kb, curl_kb;
+    // One untimed round of each warms the page cache and the programs.
+    RunChild(ours);
+    RunChild(curl);
+    for (int run = 0; run < runs; ++run) {
+      for (int turn = 0; turn < 2; ++turn) {
+        const bool ours_now = (run + turn) % 2 == 0;
+        const Measure m = RunChild(ours_now ? ours : curl);
+        if (sink.LastBodyBytes() < row.size) throw std::runtime_error("the sink got a short body");
+        (ours_now ? ours_times : curl_times).push_back(m.seconds);
+        (ours_now ? ours_kb : curl_kb).push_back(m.peak_kb);
+      }
+    }
+    row.ours = Median(ours_times);
+    row.curl = Median(curl_times);
+    row.ours_kb = MedianKb(ours_kb);
+    row.curl_kb = MedianKb(curl_kb);
+    rows.push_back(row);
+    std::filesystem::remove(path);
+  }
+
+  std::printf("upload of a multipart body to a loopback sink, medians of %d alternating runs\n", runs);
+  std::printf("%6s %12s %12s %10s %10s %8s %12s %12s\n", "file", "vitrix s", "curl s", "vitrix MB/s",
+              "curl MB/s", "ratio", "vitrix peak", "curl peak");
+  for (const Row& row : rows) {
+    const double mb = static_cast<double>(row.size) / (1 << 20);
+    std::printf("%6s %12.4f %12.4f %10.1f %10.1f %7.2fx %9ld KB %9ld KB\n", row.label.c_str(), row.ours,
+                row.curl, mb / row.ours, mb / row.curl, row.curl / row.ours, row.ours_kb, row.curl_kb);
+  }
+  if (rows.size() > 1) {
+    std::printf("vitrix peak memory growth from %s to %s: %ld KB (curl: %ld KB)\n", rows.front().label.c_str(),
+                rows.back().label.c_str(), rows.back().ours_kb - rows.front().ours_kb,
+                rows.back().curl_kb - rows.front().curl_kb);
+  }
+  return 0;
+}
+
+std::vector<std::string> SplitList(const std::string& text) {
+  std::vector<std::string> items;
+  size_t start = 0;
+  while (start <= text.size()) {
+    const size_t comma = text.find(',', start);
+    const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    if (!item.empty()) items.push_back(item);
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return items;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    std::vector<std::string> sizes = {"1M", "100M", "1G"};
+    int runs = 5;
+    std::string parent = "/tmp";
+    for (int i = 1; i < argc; ++i) {
+      const std::string arg = argv[i];
+      if (arg == "--send" && i + 2 < argc) return SendWithVitrix(std::atoi(argv[i + 1]), argv[i + 2]);
+      if (arg == "--sizes" && i + 1 < argc) sizes = SplitList(argv[++i]);
+      else if (arg == "--runs" && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
+      else if (arg == "--dir" && i + 1 < argc) parent = argv[++i];
+      else {
+        std::fprintf(stderr, "usage: %s [--sizes 1M,100M,1G] [--runs 5] [--dir /tmp]\n", argv[0]);
+        return 2;
+      }
+    }
+    const std::string self = std::filesystem::canonical("/proc/self/exe").string();
+    return Drive(sizes, runs, parent, self);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "bench_upload: %s\n", e.what());
+    return 1;
+  }
+}
