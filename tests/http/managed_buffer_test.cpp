@@ -69,14 +69,5 @@ TEST(ManagedBuffer, SearchesFromAPosition) {
   EXPECT_EQ(buffer.IndexOf(""), -1);
 }
 
-TEST(ManagedBuffer, FillingInPlaceCountsOnlyWhatWasCommitted) {
-  TNetManagedBuffer buffer;
-  char* room = buffer.PrepareAppend(100);
-  room[0] = 'x';
-  room[1] = 'y';
-  buffer.CommitAppend(2);
-  EXPECT_EQ(buffer.View(), "xy");
-}
-
 }  // namespace
 }  // namespace vitrix
