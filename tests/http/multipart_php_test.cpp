@@ -12,19 +12,22 @@
 
 #include <chrono>
 #include <map>
-#include <random>
 #include <regex>
 #include <string>
+#include <vector>
 
 #include "http/multipart_stream.h"
 #include "http/tcp_client.h"
 #include "rtl/strings.h"
+#include "support/random_bytes.h"
 #include "support/temp_dir.h"
 
 extern char** environ;
 
 namespace vitrix {
 namespace {
+
+using test::RandomBytes;
 
 // `php -S 127.0.0.1:0` running the echo script; the port is read from the
 // server's start-up line. The process is ended when the object goes away.
@@ -141,13 +144,6 @@ PhpAnswer Post(int port, TNetMultiPartFormDataStream& body) {
   answer.file = file.DataString();
   client.Disconnect();
   return answer;
-}
-
-std::string RandomBytes(size_t count, unsigned seed) {
-  std::mt19937 random(seed);
-  std::string bytes(count, '\0');
-  for (char& c : bytes) c = static_cast<char>(random());
-  return bytes;
 }
 
 class PhpMultipart : public ::testing::Test {

@@ -4,16 +4,17 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <random>
 #include <string>
 
 #include "rtl/exceptions.h"
 #include "rtl/file_stream.h"
+#include "support/random_bytes.h"
 #include "support/temp_dir.h"
 
 namespace vitrix {
 namespace {
 
+using test::RandomBytes;
 using test::TempDir;
 
 // 15 March 2007, 14:05:09.123.
@@ -39,13 +40,6 @@ std::string ReadAll(TStream& body, int64_t piece) {
     if (n == 0) break;
     bytes.append(buffer.data(), static_cast<size_t>(n));
   }
-  return bytes;
-}
-
-std::string RandomBytes(size_t count, unsigned seed) {
-  std::mt19937 random(seed);
-  std::string bytes(count, '\0');
-  for (char& c : bytes) c = static_cast<char>(random());
   return bytes;
 }
 

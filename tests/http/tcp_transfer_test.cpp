@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,20 +13,15 @@
 #include "http/tcp_client.h"
 #include "rtl/streams.h"
 #include "support/loopback_server.h"
+#include "support/random_bytes.h"
 
 namespace vitrix {
 namespace {
 
 using test::LoopbackServer;
 using test::PeerConnection;
+using test::RandomBytes;
 using namespace std::chrono_literals;
-
-std::string RandomBytes(size_t count, unsigned seed) {
-  std::mt19937 random(seed);
-  std::string bytes(count, '\0');
-  for (char& c : bytes) c = static_cast<char>(random());
-  return bytes;
-}
 
 void ConnectTo(TNetTCPClient& client, const LoopbackServer& server) {
   client.SetHost("127.0.0.1");
