@@ -101,8 +101,6 @@ TNetStack& GStack() { return TNetStack::Instance(); }
 
 int TNetStack::LastError() const { return t_last_error; }
 
-void TNetStack::SetLastError(int number) { t_last_error = number; }
-
 std::string TNetStack::SocketErrorText(int number) {
   std::string message = "Erreur de socket # " + IntToStr(number) + "\r\n";
   const auto* found = std::find_if(std::begin(kErrorTexts), std::end(kErrorTexts),

@@ -55,7 +55,6 @@ class TNetStack {
   // The error number of the last failure CheckSocketResult examined on the
   // calling thread.
   int LastError() const;
-  void SetLastError(int number);
 
   // "Erreur de socket # <n>" CR LF and the French text (empty when the number
   // has none).
