@@ -1,0 +1,215 @@
+#include "app/main_window.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QShowEvent>
+
+#include "app/work_folder.h"
+#include "controls/canvas_button.h"
+#include "controls/memo.h"
+#include "controls/radio_group.h"
+#include "controls/status_bar.h"
+#include "controls/timer.h"
+#include "controls/up_down.h"
+#include "picture/surface.h"
+#include "platform/documents_folder.h"
+#include "platform/guard.h"
+#include "platform/qt_text.h"
+#include "rtl/strings.h"
+
+namespace vitrix {
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+// The window's client area; with the frame it is 509 x 272.
+constexpr int kClientWidth = 501;
+constexpr int kClientHeight = 245;
+constexpr int kStatusBarHeight = 19;
+constexpr int kWatchInterval = 50;
+constexpr int32_t kQualityAtShow = 95;
+
+TFont WindowFont() {
+  TFont font;
+  font.Name = "MS Sans Serif";
+  font.Height = -11;
+  return font;
+}
+
+struct TGradientButtonSpec {
+  int Left, Top, Width, Height;
+  const char* Caption;
+  int FontHeight;
+  TColor Color;
+  TColor BeginColor;
+  TColor EndColor;
+};
+
+// The three command buttons: a horizontal gradient of 255 colours under a
+// centred caption in white bold, no picture.
+TCanvasButton* MakeGradientButton(QWidget* parent, const TGradientButtonSpec& spec) {
+  auto* button = new TCanvasButton(parent);
+  button->SetBounds(spec.Left, spec.Top, spec.Width, spec.Height);
+  TFont font = WindowFont();
+  font.Height = spec.FontHeight;
+  font.Bold = true;
+  font.Color = clWhite;
+  button->Font() = font;
+  button->Gradient().SetBeginColor(spec.BeginColor);
+  button->Gradient().SetEndColor(spec.EndColor);
+  button->Gradient().SetDirection(TDireccionG::dHorizontal);
+  button->Gradient().SetColorCount(255);
+  button->SetColor(spec.Color);
+  button->SetPaintGradient(true);
+  button->SetCaption(spec.Caption);
+  return button;
+}
+
+}  // namespace
+
+TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+  CreateControls();
+  Guarded([this] { FormCreate(this); });
+}
+
+TForm1::~TForm1() {
+  if (Form1 == this) Form1 = nullptr;
+}
+
+void TForm1::CreateControls() {
+  setWindowTitle(ToQString("upload d'image et r\xE9" "cup\xE9" "ration d'URL pour forum"));
+  setFont(ToQFont(WindowFont()));
+  move(339, 248);
+  setFixedSize(kClientWidth, kClientHeight);
+
+  Bout1 = MakeGradientButton(this, {0, 0, 161, 25, "Activer la surveillance", -11, clGreen, clGreen, clSilver});
+  zap = MakeGradientButton(this, {168, 0, 137, 25, "Vider le dossier travail", -8, clDarkBlue, clSilver, clBlack});
+  CanvasButton1 =
+      MakeGradientButton(this, {312, 0, 169, 25, "Copier dans le presse papier", -8, clDarkBlue, clBlue, clAqua});
+  Bout1->OnClick = [this](QObject* sender) { Bout1Click(sender); };
+  zap->OnClick = [this](QObject* sender) { zapClick(sender); };
+  CanvasButton1->OnClick = [this](QObject* sender) { CanvasButton1Click(sender); };
+
+  prevauto = new QCheckBox(ToQString("Pr\xE9visualisation Automatique"), this);
+  prevauto->setGeometry(8, 40, 217, 17);
+  prevauto->setChecked(true);
+
+  cg = new TRadioGroup(this);
+  cg->SetBounds(272, 32, 185, 73);
+  cg->SetItems({"Pas d'action", "Sauvegader", "Sauvegarder et h\xE9" "berger", "H\xE9" "berger uniquement"});
+  cg->SetItemIndex(0);
+
+  acjpg = new QLineEdit(this);
+  acjpg->setGeometry(8, 66, 33, 21);
+  acjpg->setReadOnly(true);
+  acjpg->installEventFilter(this);
+
+  cjpg = new TUpDown(this);
+  cjpg->SetBounds(48, 64, 17, 25);
+  cjpg->SetMin(1);
+  cjpg->SetMax(100);
+  cjpg->SetIncrement(1);
+  cjpg->SetPosition(90);
+  cjpg->OnChanging = [this](QObject* sender, bool& allow, int32_t next) { cjpgChanging(sender, allow, next); };
+
+  Label2 = new QLabel(ToQString("Taux de compression jpg"), this);
+  Label2->move(72, 72);
+  Label2->adjustSize();
+  Label1 = new QLabel(ToQString("Vos liens images pour le forum"), this);
+  Label1->move(8, 96);
+  Label1->adjustSize();
+
+  affurl = new TMemo(this);
+  affurl->SetBounds(8, 120, 473, 89);
+  affurl->SetText("affurl");
+
+  Statusb = new TStatusBar(this);
+  Statusb->setGeometry(0, kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight);
+  Statusb->SetPanels({{350, ""}, {150, "Impr. \xE9" "cran = capture"}});
+
+  Timer1 = new TTimer(this);
+  Timer1->SetInterval(kWatchInterval);
+  Timer1->OnTimer = [this](QObject* sender) { Timer1Timer(sender); };
+}
+
+void TForm1::FormCreate(QObject*) {
+  dossiertravail = WorkFolderPath(DocumentsFolder().Path());
+  EnsureWorkFolder(dossiertravail);
+  affurl->Clear();
+  addstatus(kStatusFolderOk, clGreen);
+  journal.Open(dossiertravail + kJournalName);
+  journal.WriteStampedLine("D\xE9" "but travail le ");
+}
+
+void TForm1::FormClose(QObject*) {
+  journal.WriteStampedLine("Fin travail le ");
+  journal.Close();
+}
+
+void TForm1::addstatus(const std::string& message, TColor color) {
+  Statusb->SetFontColor(color);
+  Statusb->SetPanelText(0, message);
+}
+
+void TForm1::Bout1Click(QObject*) {
+  if (!Timer1->Enabled()) {
+    // The new begin colour shows with the caption change that repaints.
+    Bout1->Gradient().SetBeginColor(clRed);
+    Timer1->SetEnabled(true);
+    Bout1->SetCaption("D\xE9" "sactiver la surveillance");
+    addstatus(kStatusWatchOn, clGreen);
+  } else {
+    Bout1->Gradient().SetBeginColor(clGreen);
+    Timer1->SetEnabled(false);
+    Bout1->SetCaption("Activer la surveillance");
+    addstatus(kStatusWatchOff, clGreen);
+  }
+}
+
+void TForm1::zapClick(QObject*) {
+  journal.WriteStampedLine("Nettoyage du dossier ");
+  EmptyWorkFolder(dossiertravail);
+}
+
+void TForm1::CanvasButton1Click(QObject*) {
+  affurl->SelectAll();
+  affurl->CopyToClipboard();
+}
+
+void TForm1::FormShow(QObject*) {
+  cjpg->SetPosition(kQualityAtShow);
+  acjpg->setText(ToQString(IntToStr(cjpg->Position())));
+}
+
+// The field shows the position the click is moving to.
+void TForm1::cjpgChanging(QObject*, bool&, int32_t NewPosition) { acjpg->setText(ToQString(IntToStr(NewPosition))); }
+
+// One tick of the watch.
+void TForm1::Timer1Timer(QObject*) {}
+
+// A window restored from the task bar gets a show event too, sent by the
+// window system (spontaneous): only the program's own showing counts.
+void TForm1::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (event->spontaneous()) return;
+  Guarded([this] { FormShow(this); }, TGuardPlace::gpPaintOrShow);
+}
+
+// The end line is written even when the journal cannot take it: the error is
+// shown and the window closes all the same, or the program could never end.
+void TForm1::closeEvent(QCloseEvent* event) {
+  Guarded([this] { FormClose(this); });
+  event->accept();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == acjpg && event->type() == QEvent::MouseButtonDblClick) {
+    Guarded([this] { FormShow(acjpg); });
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace vitrix

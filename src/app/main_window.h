@@ -1,0 +1,85 @@
+#pragma once
+
+// TForm1, the main window: the commands (watch, empty the work folder, copy
+// the links), the settings the capture pipeline reads (automatic preview,
+// action, JPEG quality), the links box and the status line. Creating it sets
+// up the work folder and opens the journal; closing it ends the program.
+
+#include <QWidget>
+#include <cstdint>
+#include <string>
+
+#include "app/journal.h"
+#include "picture/types.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+
+namespace vitrix {
+
+class TCanvasButton;
+class TMemo;
+class TRadioGroup;
+class TStatusBar;
+class TTimer;
+class TUpDown;
+
+// The status texts, all shown in green.
+inline constexpr const char* kStatusFolderOk = "Dossier ok";
+inline constexpr const char* kStatusWatchOn = "Surveillance en cours";
+inline constexpr const char* kStatusWatchOff = "Surveillance termin\xE9" "e";
+
+class TForm1 : public QWidget {
+ public:
+  // Builds the controls, then runs FormCreate; an error there is shown in the
+  // error box and the window is still made.
+  explicit TForm1(QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // The controls, owned by the window.
+  TCanvasButton* Bout1;          // the watch switch
+  TCanvasButton* zap;            // empties the work folder
+  TCanvasButton* CanvasButton1;  // copies the links box to the clipboard
+  QCheckBox* prevauto;           // show each capture without asking first
+  TRadioGroup* cg;               // what to do with a capture, 0..3
+  QLineEdit* acjpg;              // shows the JPEG quality
+  TUpDown* cjpg;                 // the JPEG quality, 1..100
+  QLabel* Label2;
+  QLabel* Label1;
+  TMemo* affurl;       // the links box
+  TStatusBar* Statusb;  // panel 0 is the status line
+  TTimer* Timer1;       // the watch: 50 ms, off at start
+
+  // The work folder (ends with the separator), the last capture saved, and the
+  // journal, open from start-up to the window's closing.
+  std::string dossiertravail;
+  std::string nomimage;
+  TJournal journal;
+
+  // The handlers.
+  void FormCreate(QObject* Sender);
+  void FormShow(QObject* Sender);
+  void FormClose(QObject* Sender);
+  void Bout1Click(QObject* Sender);
+  void zapClick(QObject* Sender);
+  void CanvasButton1Click(QObject* Sender);
+  void cjpgChanging(QObject* Sender, bool& AllowChange, int32_t NewPosition);
+  void Timer1Timer(QObject* Sender);
+
+  // Shows a message in the status line, in the given colour.
+  void addstatus(const std::string& message, TColor color);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void CreateControls();
+};
+
+// The main window of the running program.
+extern TForm1* Form1;
+
+}  // namespace vitrix

@@ -1,0 +1,30 @@
+#include "app/work_folder.h"
+
+#include "rtl/exceptions.h"
+#include "rtl/files.h"
+
+namespace vitrix {
+
+std::string WorkFolderPath(std::string_view documents) {
+  return IncludeTrailingPathDelimiter(documents) + "vitrix" + kPathDelim;
+}
+
+void EnsureWorkFolder(const std::string& folder) {
+  if (DirectoryExists(folder)) return;
+  if (!CreateDir(folder)) throw Exception("Impossible de cr\xE9" "er " + folder);
+}
+
+void EmptyWorkFolder(const std::string& folder) {
+  std::vector<TSearchRec> entries;
+  try {
+    entries = ListFolder(folder);
+  } catch (const EInOutError&) {
+    return;
+  }
+  for (const TSearchRec& entry : entries) {
+    if ((entry.Attr & faDirectory) != 0 || entry.Name == kJournalName) continue;
+    DeleteFile(folder + entry.Name);
+  }
+}
+
+}  // namespace vitrix

@@ -1,0 +1,17 @@
+#pragma once
+
+// The application object of the program. Every handler guards itself; this one
+// is the last net under them: an exception that still reaches the event
+// dispatch is reported like any other instead of ending the program.
+
+#include <QApplication>
+
+namespace vitrix {
+
+class TApplication : public QApplication {
+ public:
+  TApplication(int& argc, char** argv);
+  bool notify(QObject* receiver, QEvent* event) override;
+};
+
+}  // namespace vitrix
