@@ -19,8 +19,8 @@ enum class TMsgButtons { mbOK, mbYesNo };
 enum class TMsgIcon { miNone, miInformation, miQuestion, miWarning, miError };
 
 struct TMessageRequest {
-  std::string Text;     // Windows-1252, as every text here
-  std::string Caption;  // the window title
+  std::string Text{};     // Windows-1252, as every text here
+  std::string Caption{};  // the window title
   TMsgButtons Buttons = TMsgButtons::mbOK;
   TModalResult DefaultButton = mrOk;
   TMsgIcon Icon = TMsgIcon::miNone;
