@@ -7,6 +7,7 @@
 
 int main(int argc, char** argv) {
   vitrix::TApplication app(argc, argv);
+  vitrix::TApplication::setApplicationName(QStringLiteral("vitrix"));
   // The three windows, in this order; only the main window shows at start and
   // closing it ends the program.
   vitrix::TForm1 form1;

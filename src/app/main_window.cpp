@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QResizeEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QShowEvent>
@@ -83,7 +84,7 @@ void TForm1::CreateControls() {
   setWindowTitle(ToQString("upload d'image et r\xE9" "cup\xE9" "ration d'URL pour forum"));
   setFont(ToQFont(WindowFont()));
   move(339, 248);
-  setFixedSize(kClientWidth, kClientHeight);
+  resize(kClientWidth, kClientHeight);
 
   Bout1 = MakeGradientButton(this, {0, 0, 161, 25, "Activer la surveillance", -11, clGreen, clGreen, clSilver});
   zap = MakeGradientButton(this, {168, 0, 137, 25, "Vider le dossier travail", -8, clDarkBlue, clSilver, clBlack});
@@ -127,7 +128,7 @@ void TForm1::CreateControls() {
   affurl->SetText("affurl");
 
   Statusb = new TStatusBar(this);
-  Statusb->setGeometry(0, kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight);
+  Statusb->setGeometry(0, height() - kStatusBarHeight, width(), kStatusBarHeight);
   Statusb->SetPanels({{350, ""}, {150, "Impr. \xE9" "cran = capture"}});
 
   Timer1 = new TTimer(this);
@@ -203,6 +204,12 @@ void TForm1::showEvent(QShowEvent* event) {
 void TForm1::closeEvent(QCloseEvent* event) {
   Guarded([this] { FormClose(this); });
   event->accept();
+}
+
+// The status bar stays along the bottom edge when the window is resized.
+void TForm1::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  Statusb->setGeometry(0, height() - kStatusBarHeight, width(), kStatusBarHeight);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {

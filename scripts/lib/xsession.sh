@@ -1,0 +1,56 @@
+# A private X desktop for scripts and end-to-end tests: Xvfb with the openbox
+# window manager (so that windows get frames and Alt+F4 closes them).
+# Source this file, then:
+#   xsession_start DIR   starts both, exports DISPLAY (DIR holds their logs)
+#   xsession_run DIR CMD starts CMD on it with a fresh home in DIR/home
+#                        (with an empty Documents folder); its pid is in
+#                        XSESSION_LAST_PID
+#   xsession_stop        ends everything started here, in reverse order
+# Call xsession_stop from an EXIT trap.
+
+XSESSION_PIDS=()
+
+xsession_start() {
+  local dir=$1
+  mkdir -p "$dir"
+  rm -f "$dir/display"
+  # Xvfb picks a free display number and writes it to the descriptor given.
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$dir/display" 2>"$dir/xvfb.log" &
+  XSESSION_PIDS+=($!)
+  local _
+  for _ in $(seq 100); do
+    [ -s "$dir/display" ] && break
+    sleep 0.1
+  done
+  [ -s "$dir/display" ] || { echo "xsession: Xvfb did not start" >&2; return 1; }
+  export DISPLAY=":$(cat "$dir/display")"
+  openbox >"$dir/openbox.log" 2>&1 &
+  XSESSION_PIDS+=($!)
+  # openbox owns the window manager selection once it is ready.
+  for _ in $(seq 50); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    sleep 0.1
+  done
+  echo "xsession: openbox did not start" >&2
+  return 1
+}
+
+xsession_run() {
+  local dir=$1
+  shift
+  mkdir -p "$dir/home/Documents" "$dir/run"
+  chmod 700 "$dir/run"
+  HOME="$dir/home" XDG_CONFIG_HOME="$dir/home/.config" XDG_RUNTIME_DIR="$dir/run" QT_QPA_PLATFORM=xcb \
+    "$@" >"$dir/program.log" 2>&1 &
+  XSESSION_LAST_PID=$!
+  XSESSION_PIDS+=($!)
+}
+
+xsession_stop() {
+  local i
+  for ((i = ${#XSESSION_PIDS[@]} - 1; i >= 0; i--)); do
+    kill "${XSESSION_PIDS[i]}" 2>/dev/null || true
+    wait "${XSESSION_PIDS[i]}" 2>/dev/null || true
+  done
+  XSESSION_PIDS=()
+}

@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# The real program on a private X desktop: start-up makes the work folder and
+# the journal's start line; the quality field resets when the window is shown
+# and on a double click, but not when the window comes back from being
+# minimised; the watch button turns red; closing with Alt+F4 writes the end
+# line and ends the program.
+#   main_window_e2e.sh path/to/vitrix
+set -euo pipefail
+
+binary=$1
+root=${VITRIX_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}
+# shellcheck source=../../scripts/lib/xsession.sh
+source "$root/scripts/lib/xsession.sh"
+work=$(mktemp -d)
+trap 'xsession_stop; rm -rf "$work"' EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  echo "--- program output" >&2
+  cat "$work/program.log" >&2 || true
+  exit 1
+}
+
+# A part of the window's client area as a picture; pixels compare exactly.
+grab() { import -window "$window" -crop "$3x$4+$1+$2" +repage "$work/$5.png"; }
+same() { compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>/dev/null; }
+# The colour of one pixel of the window, as "r,g,b".
+pixel() { import -window "$window" -crop "1x1+$1+$2" +repage -depth 8 txt:- | sed -n 's/.*srgb(\([0-9,]*\)).*/\1/p'; }
+
+xsession_start "$work"
+xsession_run "$work" "$binary"
+program=$XSESSION_LAST_PID
+window=$(timeout 30 xdotool search --sync --onlyvisible --name "upload d'image" | head -n 1)
+[ -n "$window" ] || fail "the main window did not appear"
+sleep 1
+
+journal="$work/home/Documents/vitrix/vitrix.log"
+[ -d "$work/home/Documents/vitrix" ] || fail "no work folder"
+grep -qa $'^D\xe9but travail le .* A .*\r$' "$journal" || fail "no start line in the journal"
+
+# The quality field (8, 66, 33 x 21) shows 95; two clicks on the lower arrow
+# of the spinner (48, 64, 17 x 25) change it. Only the text inside the field's
+# frame is compared, with no selection in it (a click clears one).
+quality() {
+  xdotool mousemove --window "$window" 30 76 click 1
+  sleep 0.3
+  grab 11 69 27 15 "$1"
+}
+quality quality-95
+xdotool mousemove --window "$window" 56 82 click 1 click 1
+sleep 0.5
+quality quality-93
+if same quality-95 quality-93; then fail "the spinner did not change the quality field"; fi
+
+# Coming back from the task bar is not a new showing: the field keeps 93.
+xdotool windowminimize --sync "$window"
+sleep 0.5
+xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowmap --sync "$window"
+sleep 1
+quality quality-restored
+same quality-93 quality-restored || fail "restoring the window reset the quality"
+
+# A double click on the field resets it.
+xdotool mousemove --window "$window" 20 76 click --repeat 2 --delay 60 1
+sleep 0.5
+quality quality-reset
+same quality-95 quality-reset || fail "a double click did not reset the quality to 95"
+
+# The watch button: a green gradient, red once the watch is on.
+before=$(pixel 4 12)
+xdotool mousemove --window "$window" 40 12 click 1
+sleep 0.5
+after=$(pixel 4 12)
+[ "${before%%,*}" -lt 20 ] || fail "the watch button does not start green ($before)"
+[ "${after%%,*}" -gt 240 ] || fail "the watch button did not turn red ($after)"
+
+# Alt+F4 closes the window through the window manager; the program ends.
+xdotool windowactivate --sync "$window"
+sleep 0.3
+xdotool key alt+F4
+for _ in $(seq 100); do
+  kill -0 "$program" 2>/dev/null || break
+  sleep 0.1
+done
+if kill -0 "$program" 2>/dev/null; then fail "the program did not end when its window closed"; fi
+wait "$program" || fail "the program ended with status $?"
+[ "$(wc -l <"$journal")" -eq 2 ] || fail "the journal should hold two lines: $(cat -A "$journal")"
+tail -n 1 "$journal" | grep -qa $'^Fin travail le .* A .*\r$' || fail "no end line in the journal"
+echo "PASS"
