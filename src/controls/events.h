@@ -4,6 +4,7 @@
 // as Sender; an unset event is skipped.
 
 #include <functional>
+#include <utility>
 
 class QObject;
 
