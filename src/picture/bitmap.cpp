@@ -1,6 +1,11 @@
 #include "picture/bitmap.h"
 
+#include <QBuffer>
+
+#include "picture/graphic_errors.h"
+#include "picture/stored_form.h"
 #include "picture/surface.h"
+#include "rtl/streams.h"
 
 namespace vitrix {
 
@@ -24,6 +29,8 @@ void TBitmap::SetSize(int width, int height) {
 void TBitmap::Assign(const TBitmap& source) {
   if (&source == this) return;
   image_ = source.image_;
+  palette_ = source.palette_;
+  SetPaletteModified(!palette_.Empty());
   Changed();
 }
 
@@ -75,6 +82,63 @@ void TBitmap::SetPixel(int x, int y, TColor color) {
 
 void TBitmap::DrawTo(TSurface& surface, const TRect& rect) {
   surface.CopyRect(rect, Canvas(), Rect(0, 0, Width(), Height()));
+}
+
+void TBitmap::SetPalette(const TPalette& palette) {
+  if (palette == palette_) return;
+  palette_ = palette;
+  SetPaletteModified(true);
+  Changed();
+}
+
+void TBitmap::CopyFrom(TPersistent& source) {
+  if (auto* bitmap = dynamic_cast<TBitmap*>(&source)) {
+    Assign(*bitmap);
+    return;
+  }
+  TGraphic::CopyFrom(source);
+}
+
+bool TBitmap::Equals(TGraphic& other) {
+  auto* bitmap = dynamic_cast<TBitmap*>(&other);
+  return bitmap != nullptr && bitmap->image_ == image_ && bitmap->palette_ == palette_;
+}
+
+void TBitmap::LoadFromClipboardFormat(uint32_t format, const TClipboardData& data, const TPalette& palette) {
+  const auto* image = std::get_if<QImage>(&data);
+  if (format != CF_BITMAP || image == nullptr || image->isNull()) {
+    throw EInvalidGraphic(kUnsupportedClipboardFormatText);
+  }
+  // The clipboard keeps its own bitmap and palette; this one takes copies.
+  // SetImage lays transparent parts on white, as the copy onto a bitmap
+  // filled white does.
+  palette_ = palette;
+  SetPaletteModified(!palette_.Empty());
+  SetImage(image->copy());
+}
+
+void TBitmap::ReadStored(TStream& stream) {
+  const std::string bytes = ReadStoredBlock(stream);
+  palette_ = TPalette();
+  if (bytes.empty()) {
+    SetImage(QImage());
+    return;
+  }
+  QImage image;
+  if (!image.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size()), "BMP")) {
+    throw EInvalidGraphic("Bitmap incorrect");
+  }
+  SetImage(image);
+}
+
+void TBitmap::WriteStored(TStream& stream) {
+  QByteArray bytes;
+  if (!image_.isNull()) {
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image_.save(&buffer, "BMP");
+  }
+  WriteStoredBlock(stream, bytes.toStdString());
 }
 
 }  // namespace vitrix

@@ -22,13 +22,29 @@ class TBitmap : public TGraphic {
   const char* ClassName() const override { return "TBitmap"; }
   int Width() const override { return image_.width(); }
   int Height() const override { return image_.height(); }
+  void SetWidth(int width) override { SetSize(width, Height()); }
+  void SetHeight(int height) override { SetSize(Width(), height); }
   bool Empty() const override { return image_.isNull(); }
   void DrawTo(TSurface& surface, const TRect& rect) override;
+
+  TPalette Palette() const override { return palette_; }
+  // Takes a copy of the palette and marks the palette as modified.
+  void SetPalette(const TPalette& palette) override;
+
+  // A bitmap copies another bitmap; other sources copy themselves into it.
+  void CopyFrom(TPersistent& source) override;
+  bool Equals(TGraphic& other) override;
+  // Takes a copy of the clipboard's bitmap (CF_BITMAP) and of its palette.
+  void LoadFromClipboardFormat(uint32_t format, const TClipboardData& data, const TPalette& palette) override;
+  // Stored form: a counted block holding a BMP file.
+  void ReadStored(TStream& stream) override;
+  void WriteStored(TStream& stream) override;
 
   // Changes the size; the pixels kept are undefined (callers redraw them).
   // A width or height of 0 (or less) gives an empty bitmap.
   void SetSize(int width, int height);
-  // Makes this bitmap a copy of source (pixels shared until one side changes).
+  // Makes this bitmap a copy of source, palette included (pixels shared
+  // until one side changes).
   void Assign(const TBitmap& source);
   // Takes the pixels of an image, converted to 32 bits when needed.
   void SetImage(const QImage& image);
@@ -49,6 +65,7 @@ class TBitmap : public TGraphic {
 
  private:
   QImage image_;
+  TPalette palette_;
   std::unique_ptr<TSurface> canvas_;
 };
 

@@ -1,0 +1,63 @@
+#pragma once
+
+// The desktop clipboard as the picture import sees it: a list of formats in
+// the order the owner offers them, and the data of each. The real device reads
+// the X clipboard through Qt; tests install an in-memory one.
+
+#include <QImage>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace vitrix {
+
+// Clipboard format numbers, as the picture registry knows them.
+inline constexpr uint32_t CF_BITMAP = 2;
+inline constexpr uint32_t CF_METAFILEPICT = 3;
+inline constexpr uint32_t CF_PALETTE = 9;
+inline constexpr uint32_t CF_ENHMETAFILE = 14;
+
+// A vector picture on the clipboard: its bytes as the owner gave them, their
+// MIME type, and its bounds in pixels.
+struct TClipboardMetafile {
+  std::string Bytes;
+  std::string MimeType;
+  int32_t Left = 0;
+  int32_t Top = 0;
+  int32_t Right = 0;
+  int32_t Bottom = 0;
+};
+
+// The data of one format: a raster picture, a vector picture, or nothing.
+using TClipboardData = std::variant<std::monostate, QImage, TClipboardMetafile>;
+
+class TClipboardDevice {
+ public:
+  TClipboardDevice() = default;
+  TClipboardDevice(const TClipboardDevice&) = delete;
+  TClipboardDevice& operator=(const TClipboardDevice&) = delete;
+  virtual ~TClipboardDevice() = default;
+
+  // Takes the clipboard for reading; false when it cannot be had.
+  virtual bool Open() = 0;
+  virtual void Close() = 0;
+  // The formats offered, in the owner's order, each listed once.
+  virtual std::vector<uint32_t> Formats() = 0;
+  virtual bool HasFormat(uint32_t format) = 0;
+  // The data of a format; CF_METAFILEPICT and CF_ENHMETAFILE both give the
+  // vector picture (an old-style one converted). Nothing when not offered.
+  virtual TClipboardData Data(uint32_t format) = 0;
+  // The palette that travels with the bitmap (CF_PALETTE), as 0x00BBGGRR
+  // colours; empty when there is none.
+  virtual std::vector<uint32_t> Palette() = 0;
+};
+
+// The process-wide device: the X clipboard unless a test installed another.
+TClipboardDevice& ClipboardDevice();
+// Installs a device (nullptr brings back the real one) and returns the
+// previous one installed this way.
+std::unique_ptr<TClipboardDevice> SetClipboardDevice(std::unique_ptr<TClipboardDevice> device);
+
+}  // namespace vitrix
