@@ -195,7 +195,7 @@ void TJpegSession::Report(j_common_ptr info) {
     last_tick_ = now;
     return;
   }
-  if (now - last_tick_ < 500) return;
+  if (now - last_tick_ < progress_interval_ms) return;
   last_tick_ = now;
   const jpeg_progress_mgr& p = *info->progress;
   const double pass = p.pass_limit > 0 ? static_cast<double>(p.pass_counter) / static_cast<double>(p.pass_limit) : 0.0;

@@ -37,6 +37,10 @@ inline constexpr long kMaxDecodeMemory = 4096L << 20;
 // thousands of empty scans that each cost a pass over the whole picture.
 inline constexpr int kMaxScans = 500;
 
+// The least time between two running reports; tests shorten it to see the
+// reports of short work.
+inline int progress_interval_ms = 500;
+
 // Progress as libjpeg reports it, reduced as the picture reports it: at
 // most every 500 ms and only when the percentage changed. Running may
 // throw; the exception ends the libjpeg work and is re-raised afterwards.
