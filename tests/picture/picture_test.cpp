@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "picture/banner.h"
 #include "picture/bitmap.h"
 #include "picture/graphic_errors.h"
 #include "picture/graphic_formats.h"
@@ -180,6 +181,41 @@ TEST(Metafile, SvgDrawsAndOtherKindsKeepTheirBounds) {
   read.ReadStored(stream);
   EXPECT_EQ(read.Width(), 10);
   EXPECT_TRUE(read.Equals(metafile));
+}
+
+}  // namespace
+}  // namespace vitrix
+
+namespace vitrix {
+namespace {
+
+TEST(InitialBanner, IsA468By60JpegReadFromItsStoredFormWithoutDecoding) {
+  const std::string_view stored = InitialBannerStored();
+  ASSERT_GT(stored.size(), 4u);
+  const uint32_t length = static_cast<uint8_t>(stored[0]) | (static_cast<uint8_t>(stored[1]) << 8) |
+                          (static_cast<uint8_t>(stored[2]) << 16) | (static_cast<uint32_t>(static_cast<uint8_t>(stored[3])) << 24);
+  EXPECT_EQ(length + 4, stored.size());
+
+  TImage image;
+  image.SetAutoSize(true);
+  LoadInitialBanner(image.Picture());
+  EXPECT_EQ(image.Width(), 468);
+  EXPECT_EQ(image.Height(), 60);
+  auto* jpeg = dynamic_cast<TJPEGImage*>(image.Picture().Graphic());
+  ASSERT_NE(jpeg, nullptr);
+  EXPECT_FALSE(jpeg->HasBitmap());
+  try {
+    image.DrawingCanvas();
+    ADD_FAILURE() << "no exception";
+  } catch (const EInvalidOperation& e) {
+    EXPECT_EQ(e.Message(), "Une image ne peut \xEAtre modifi\xE9" "e que si elle contient un bitmap");
+  }
+
+  TBitmap target(468, 60);
+  image.PaintTo(target.Canvas());
+  // The left end of the gradient is dark blue, the right end light.
+  EXPECT_GT(GetBValue(target.Pixel(2, 30)), GetRValue(target.Pixel(2, 30)));
+  EXPECT_GT(GetRValue(target.Pixel(465, 30)), GetRValue(target.Pixel(2, 30)));
 }
 
 }  // namespace
