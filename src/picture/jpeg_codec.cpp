@@ -363,7 +363,6 @@ int TJpegDecoder::PrepareSection(const TDecodeSettings& settings, TPixelLimit li
 
 // Reads every row of the current output pass, from the top down.
 void TJpegDecoder::ReadPass(const TDecodeTarget& target) {
-  const int colours = info_.quantize_colors ? info_.actual_number_of_colors : 0;
   while (info_.output_scanline < info_.output_height) {
     const JDIMENSION y = info_.output_scanline;
     uint8_t* out = target.top_row + target.row_step * static_cast<ptrdiff_t>(y);
@@ -371,8 +370,7 @@ void TJpegDecoder::ReadPass(const TDecodeTarget& target) {
     if (jpeg_read_scanlines(&info_, &row, 1) != 1) break;
     if (!info_.quantize_colors) continue;
     for (JDIMENSION x = 0; x < info_.output_width; ++x) {
-      const int index = std::min<int>(target.index_row[x], colours - 1);
-      const TColor colour = MapColor(index);
+      const TColor colour = MapColor(target.index_row[x]);
       out[4 * x + 0] = static_cast<uint8_t>(colour >> 16);
       out[4 * x + 1] = static_cast<uint8_t>(colour >> 8);
       out[4 * x + 2] = static_cast<uint8_t>(colour);
@@ -398,12 +396,14 @@ int TJpegDecoder::DecodeSection(const TDecodeTarget& target) {
   }
   jpeg_start_decompress(&info_);
   if (!buffered_) {
+    CaptureColorMap();
     ReadPass(target);
   } else {
     // One pass per scan as the scans come in, then a last pass with the
     // final settings.
     for (;;) {
       jpeg_start_output(&info_, info_.input_scan_number);
+      CaptureColorMap();
       ReadPass(target);
       jpeg_finish_output(&info_);
       int status;
@@ -417,6 +417,7 @@ int TJpegDecoder::DecodeSection(const TDecodeTarget& target) {
     info_.two_pass_quantize = final_two_pass_;
     info_.dither_mode = final_dither_;
     jpeg_start_output(&info_, info_.input_scan_number);
+    CaptureColorMap();
     ReadPass(target);
     jpeg_finish_output(&info_);
   }
@@ -424,15 +425,27 @@ int TJpegDecoder::DecodeSection(const TDecodeTarget& target) {
   return 0;
 }
 
-int TJpegDecoder::ColorCount() const { return info_.quantize_colors ? info_.actual_number_of_colors : 0; }
+void TJpegDecoder::CaptureColorMap() {
+  color_count_ = 0;
+  if (!info_.quantize_colors || info_.colormap == nullptr) return;
+  color_count_ = std::clamp(info_.actual_number_of_colors, 0, 256);
+  for (int i = 0; i < color_count_; ++i) {
+    if (info_.out_color_components == 1) {
+      const int v = info_.colormap[0][i];
+      colors_[i] = RGB(v, v, v);
+    } else {
+      colors_[i] = RGB(info_.colormap[0][i], info_.colormap[1][i], info_.colormap[2][i]);
+    }
+  }
+}
+
+int TJpegDecoder::ColorCount() const { return color_count_; }
 
 TColor TJpegDecoder::MapColor(int index) const {
-  if (info_.colormap == nullptr || index < 0 || index >= info_.actual_number_of_colors) return clBlack;
-  if (info_.out_color_components == 1) {
-    const int v = info_.colormap[0][index];
-    return RGB(v, v, v);
-  }
-  return RGB(info_.colormap[0][index], info_.colormap[1][index], info_.colormap[2][index]);
+  // An index beyond the map (never written by libjpeg) reads as the last
+  // colour rather than outside the table.
+  if (color_count_ == 0) return clBlack;
+  return colors_[std::clamp(index, 0, color_count_ - 1)];
 }
 
 }  // namespace vitrix::jpeg

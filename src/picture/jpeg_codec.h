@@ -163,6 +163,9 @@ class TJpegDecoder : public TJpegSession {
   int PrepareSection(const TDecodeSettings& settings, TPixelLimit limit);
   int DecodeSection(const TDecodeTarget& target);
   void ReadPass(const TDecodeTarget& target);
+  // libjpeg frees its colour map with the picture's memory when the decode
+  // finishes: the colours are copied out as soon as the map exists.
+  void CaptureColorMap();
 
   jpeg_decompress_struct info_{};
   const TMemoryStream& input_;
@@ -171,6 +174,8 @@ class TJpegDecoder : public TJpegSession {
   J_DCT_METHOD final_dct_ = JDCT_FLOAT;
   boolean final_two_pass_ = TRUE;
   J_DITHER_MODE final_dither_ = JDITHER_FS;
+  TColor colors_[256] = {};
+  int color_count_ = 0;
 };
 
 }  // namespace jpeg
