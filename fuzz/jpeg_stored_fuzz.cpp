@@ -28,9 +28,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (output.Size() != consumed || std::memcmp(output.Memory(), data, static_cast<size_t>(consumed)) != 0) {
     __builtin_trap();
   }
+  const int width = jpeg.Width();
+  const int height = jpeg.Height();
   try {
     vitrix::TBitmap& bitmap = jpeg.DecodedBitmap();
-    if (bitmap.Width() != jpeg.Width() || bitmap.Height() != jpeg.Height()) __builtin_trap();
+    if (bitmap.Width() != width || bitmap.Height() != height) __builtin_trap();
   } catch (const vitrix::Exception&) {
   }
   return 0;

@@ -9,7 +9,7 @@
 namespace vitrix {
 namespace {
 
-TPalette ClipboardPalette(TClipboardDevice& device) {
+TPalette ClipboardPalette(IClipboardDevice& device) {
   TPalette palette;
   for (uint32_t colour : device.Palette()) palette.Entries.push_back(colour);
   return palette;
@@ -31,7 +31,7 @@ bool TClipboard::Offers(uint32_t format) { return ClipboardDevice().HasFormat(fo
 
 void TClipboard::ImportPicture(TPicture& picture) {
   TClipboardHold hold(*this);
-  TClipboardDevice& device = ClipboardDevice();
+  IClipboardDevice& device = ClipboardDevice();
   // The first supported format in the clipboard's order decides the kind,
   // whatever the caller asked Offers about before.
   for (uint32_t format : device.Formats()) {
@@ -54,7 +54,7 @@ void TClipboard::CopyTo(TPersistent& destination) {
     return;
   }
   TClipboardHold hold(*this);
-  TClipboardDevice& device = ClipboardDevice();
+  IClipboardDevice& device = ClipboardDevice();
   const uint32_t format = bitmap ? CF_BITMAP : CF_ENHMETAFILE;
   static_cast<TGraphic&>(destination).LoadFromClipboardFormat(format, device.Data(format), ClipboardPalette(device));
 }

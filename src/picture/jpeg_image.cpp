@@ -242,9 +242,8 @@ void TJPEGImage::Decode() {
   } catch (...) {
     // Nothing half-decoded stays behind: the next call decodes (and reports)
     // again.
-    bitmap_ = std::make_unique<TBitmap>();
-    Progress(TProgressStage::psEnding, 0, false, TRect());
     bitmap_.reset();
+    Progress(TProgressStage::psEnding, 0, false, TRect());
     throw;
   }
   const bool palette_changed = bitmap_ && bitmap_->PaletteModified();

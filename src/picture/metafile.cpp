@@ -8,7 +8,7 @@
 #include "picture/bitmap.h"
 #include "picture/graphic_errors.h"
 #include "picture/stored_form.h"
-#include "platform/qt_clipboard_device.h"
+#include "platform/clipboard_device_qt.h"
 
 namespace vitrix {
 namespace {

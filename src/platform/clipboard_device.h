@@ -11,6 +11,8 @@
 #include <variant>
 #include <vector>
 
+#include "platform/services.h"
+
 namespace vitrix {
 
 // Clipboard format numbers, as the picture registry knows them.
@@ -33,12 +35,9 @@ struct TClipboardMetafile {
 // The data of one format: a raster picture, a vector picture, or nothing.
 using TClipboardData = std::variant<std::monostate, QImage, TClipboardMetafile>;
 
-class TClipboardDevice {
+class IClipboardDevice {
  public:
-  TClipboardDevice() = default;
-  TClipboardDevice(const TClipboardDevice&) = delete;
-  TClipboardDevice& operator=(const TClipboardDevice&) = delete;
-  virtual ~TClipboardDevice() = default;
+  virtual ~IClipboardDevice() = default;
 
   // Takes the clipboard for reading; false when it cannot be had.
   virtual bool Open() = 0;
@@ -52,12 +51,11 @@ class TClipboardDevice {
   // The palette that travels with the bitmap (CF_PALETTE), as 0x00BBGGRR
   // colours; empty when there is none.
   virtual std::vector<uint32_t> Palette() = 0;
+
+  static std::unique_ptr<IClipboardDevice> CreateSystem();
 };
 
-// The process-wide device: the X clipboard unless a test installed another.
-TClipboardDevice& ClipboardDevice();
-// Installs a device (nullptr brings back the real one) and returns the
-// previous one installed this way.
-std::unique_ptr<TClipboardDevice> SetClipboardDevice(std::unique_ptr<TClipboardDevice> device);
+// The X clipboard, unless a test put another device in place.
+inline IClipboardDevice& ClipboardDevice() { return Platform<IClipboardDevice>(); }
 
 }  // namespace vitrix

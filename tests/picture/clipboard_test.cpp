@@ -7,7 +7,7 @@
 #include "picture/image.h"
 #include "picture/metafile.h"
 #include "picture/picture.h"
-#include "platform/memory_clipboard_device.h"
+#include "platform/scripted_clipboard_device.h"
 
 namespace vitrix {
 namespace {
@@ -30,25 +30,20 @@ QImage RedImage(int width, int height) {
   return image;
 }
 
-// Installs an in-memory clipboard for the test and the real one afterwards.
+// Puts an in-memory clipboard in place for the test.
 class ClipboardImport : public ::testing::Test {
  protected:
-  void SetUp() override {
-    auto device = std::make_unique<TMemoryClipboardDevice>();
-    device_ = device.get();
-    SetClipboardDevice(std::move(device));
-  }
   void TearDown() override {
     while (SharedClipboard().OpenCount() > 0) SharedClipboard().Release();
-    SetClipboardDevice(nullptr);
   }
 
-  TMemoryClipboardDevice* device_ = nullptr;
+  TScriptedClipboardDevice device_;
+  TScopedPlatform<IClipboardDevice> scoped_{device_};
 };
 
 TEST_F(ClipboardImport, TheFirstPictureFormatInTheClipboardsOrderDecidesTheKind) {
-  device_->Add(CF_ENHMETAFILE, SvgMetafile());
-  device_->Add(CF_BITMAP, RedImage(5, 4));
+  device_.Add(CF_ENHMETAFILE, SvgMetafile());
+  device_.Add(CF_BITMAP, RedImage(5, 4));
   TPicture picture;
   EXPECT_TRUE(SharedClipboard().Offers(CF_BITMAP));
   picture.CopyFrom(SharedClipboard());
@@ -58,10 +53,10 @@ TEST_F(ClipboardImport, TheFirstPictureFormatInTheClipboardsOrderDecidesTheKind)
   EXPECT_EQ(picture.Height(), 30);
   EXPECT_TRUE(metafile->Enhanced());
 
-  device_->Clear();
-  device_->Add(42);  // a format without a picture kind is passed over
-  device_->Add(CF_BITMAP, RedImage(5, 4));
-  device_->Add(CF_METAFILEPICT, SvgMetafile());
+  device_.Clear();
+  device_.Add(42);  // a format without a picture kind is passed over
+  device_.Add(CF_BITMAP, RedImage(5, 4));
+  device_.Add(CF_METAFILEPICT, SvgMetafile());
   picture.CopyFrom(SharedClipboard());
   auto* bitmap = dynamic_cast<TBitmap*>(picture.Graphic());
   ASSERT_NE(bitmap, nullptr);
@@ -74,7 +69,7 @@ TEST_F(ClipboardImport, EmptyClipboardFailsAndLeavesThePictureAsItWas) {
   TPicture picture;
   picture.SetGraphic(std::make_unique<TBitmap>(3, 3));
   TGraphic* before = picture.Graphic();
-  device_->Add(CF_PALETTE);
+  device_.Add(CF_PALETTE);
   try {
     picture.CopyFrom(SharedClipboard());
     ADD_FAILURE() << "no exception";
@@ -83,12 +78,12 @@ TEST_F(ClipboardImport, EmptyClipboardFailsAndLeavesThePictureAsItWas) {
   }
   EXPECT_EQ(picture.Graphic(), before);
   EXPECT_EQ(SharedClipboard().OpenCount(), 0);
-  EXPECT_EQ(device_->OpenCalls(), 1);
-  EXPECT_EQ(device_->CloseCalls(), 1);
+  EXPECT_EQ(device_.OpenCalls(), 1);
+  EXPECT_EQ(device_.CloseCalls(), 1);
 }
 
 TEST_F(ClipboardImport, ListedFormatWithoutDataIsUnsupportedAndKeepsTheOldGraphic) {
-  device_->Add(CF_BITMAP);
+  device_.Add(CF_BITMAP);
   TPicture picture;
   picture.SetGraphic(std::make_unique<TBitmap>(3, 3));
   TGraphic* before = picture.Graphic();
@@ -99,29 +94,29 @@ TEST_F(ClipboardImport, ListedFormatWithoutDataIsUnsupportedAndKeepsTheOldGraphi
     EXPECT_EQ(e.Message(), "Format de Presse-papiers non support\xE9");
   }
   EXPECT_EQ(picture.Graphic(), before);
-  EXPECT_FALSE(device_->IsOpen());
+  EXPECT_FALSE(device_.IsOpen());
 }
 
 TEST_F(ClipboardImport, NestedHoldsOpenAndCloseTheClipboardOnce) {
   TClipboard& clipboard = SharedClipboard();
   clipboard.Release();  // without a hold: nothing
-  EXPECT_EQ(device_->CloseCalls(), 0);
+  EXPECT_EQ(device_.CloseCalls(), 0);
   clipboard.Acquire();
   clipboard.Acquire();
-  device_->Add(CF_BITMAP, RedImage(2, 2));
+  device_.Add(CF_BITMAP, RedImage(2, 2));
   TPicture picture;
   clipboard.ImportPicture(picture);  // one more level inside
   EXPECT_EQ(clipboard.OpenCount(), 2);
   clipboard.Release();
-  EXPECT_TRUE(device_->IsOpen());
+  EXPECT_TRUE(device_.IsOpen());
   clipboard.Release();
-  EXPECT_FALSE(device_->IsOpen());
-  EXPECT_EQ(device_->OpenCalls(), 1);
-  EXPECT_EQ(device_->CloseCalls(), 1);
+  EXPECT_FALSE(device_.IsOpen());
+  EXPECT_EQ(device_.OpenCalls(), 1);
+  EXPECT_EQ(device_.CloseCalls(), 1);
 }
 
 TEST_F(ClipboardImport, ClipboardThatCannotBeOpenedLeavesTheCountAlone) {
-  device_->SetOpenFails(true);
+  device_.SetOpenFails(true);
   try {
     SharedClipboard().Acquire();
     ADD_FAILURE() << "no exception";
@@ -132,16 +127,16 @@ TEST_F(ClipboardImport, ClipboardThatCannotBeOpenedLeavesTheCountAlone) {
 }
 
 TEST_F(ClipboardImport, BitmapTakesACopyOfTheClipboardsPalette) {
-  device_->Add(CF_BITMAP, RedImage(2, 2));
-  device_->SetPalette({clRed, clBlack, clWhite});
+  device_.Add(CF_BITMAP, RedImage(2, 2));
+  device_.SetPalette({clRed, clBlack, clWhite});
   TBitmap bitmap;
   bitmap.CopyFrom(SharedClipboard());
   EXPECT_EQ(bitmap.Palette().Entries, (std::vector<TColor>{clRed, clBlack, clWhite}));
   EXPECT_TRUE(bitmap.PaletteModified());
-  EXPECT_EQ(device_->Palette().size(), 3u) << "the clipboard keeps its palette";
+  EXPECT_EQ(device_.Palette().size(), 3u) << "the clipboard keeps its palette";
 
   TMetafile metafile;
-  device_->Add(CF_METAFILEPICT, SvgMetafile());
+  device_.Add(CF_METAFILEPICT, SvgMetafile());
   metafile.CopyFrom(SharedClipboard());
   EXPECT_EQ(metafile.Width(), 40);
 
@@ -157,7 +152,7 @@ TEST_F(ClipboardImport, TransparentPixelsArriveOnWhite) {
   QImage image(2, 1, QImage::Format_ARGB32);
   image.setPixel(0, 0, qRgba(0, 0, 0, 0));
   image.setPixel(1, 0, qRgba(0, 0, 255, 255));
-  device_->Add(CF_BITMAP, image);
+  device_.Add(CF_BITMAP, image);
   TPicture picture;
   SharedClipboard().ImportPicture(picture);
   TBitmap& bitmap = picture.AsBitmap();
@@ -166,7 +161,7 @@ TEST_F(ClipboardImport, TransparentPixelsArriveOnWhite) {
 }
 
 TEST_F(ClipboardImport, DrawingOnAnImportedMetafileFailsAndAsBitmapDiscardsIt) {
-  device_->Add(CF_ENHMETAFILE, SvgMetafile());
+  device_.Add(CF_ENHMETAFILE, SvgMetafile());
   TImage image;
   image.SetAutoSize(true);
   image.Picture().CopyFrom(SharedClipboard());

@@ -10,7 +10,7 @@
 
 namespace vitrix {
 
-class TQtClipboardDevice : public TClipboardDevice {
+class TQtClipboardDevice : public IClipboardDevice {
  public:
   bool Open() override;
   void Close() override {}

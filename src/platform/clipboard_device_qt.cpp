@@ -1,4 +1,4 @@
-#include "platform/qt_clipboard_device.h"
+#include "platform/clipboard_device_qt.h"
 
 #include <QByteArray>
 #include <QClipboard>
@@ -94,6 +94,8 @@ void ReadMetafileBounds(TClipboardMetafile& metafile) {
     metafile.Bottom = ReadLe16(bytes, 12) * 96 / inch;
   }
 }
+
+std::unique_ptr<IClipboardDevice> IClipboardDevice::CreateSystem() { return std::make_unique<TQtClipboardDevice>(); }
 
 bool TQtClipboardDevice::Open() { return QGuiApplication::instance() != nullptr; }
 

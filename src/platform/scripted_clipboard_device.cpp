@@ -1,34 +1,34 @@
-#include "platform/memory_clipboard_device.h"
+#include "platform/scripted_clipboard_device.h"
 
 #include <algorithm>
 
 namespace vitrix {
 
-bool TMemoryClipboardDevice::Open() {
+bool TScriptedClipboardDevice::Open() {
   if (open_fails_) return false;
   ++open_calls_;
   open_ = true;
   return true;
 }
 
-void TMemoryClipboardDevice::Close() {
+void TScriptedClipboardDevice::Close() {
   ++close_calls_;
   open_ = false;
 }
 
-std::vector<uint32_t> TMemoryClipboardDevice::Formats() {
+std::vector<uint32_t> TScriptedClipboardDevice::Formats() {
   std::vector<uint32_t> formats;
   for (const auto& entry : entries_) formats.push_back(entry.first);
   if (!palette_.empty() && !HasFormat(CF_PALETTE)) formats.push_back(CF_PALETTE);
   return formats;
 }
 
-bool TMemoryClipboardDevice::HasFormat(uint32_t format) {
+bool TScriptedClipboardDevice::HasFormat(uint32_t format) {
   if (format == CF_PALETTE && !palette_.empty()) return true;
   return std::any_of(entries_.begin(), entries_.end(), [format](const auto& e) { return e.first == format; });
 }
 
-TClipboardData TMemoryClipboardDevice::Data(uint32_t format) {
+TClipboardData TScriptedClipboardDevice::Data(uint32_t format) {
   for (const auto& entry : entries_) {
     if (entry.first == format) return entry.second;
   }
@@ -41,11 +41,11 @@ TClipboardData TMemoryClipboardDevice::Data(uint32_t format) {
   return {};
 }
 
-void TMemoryClipboardDevice::Add(uint32_t format, TClipboardData data) { entries_.emplace_back(format, std::move(data)); }
+void TScriptedClipboardDevice::Add(uint32_t format, TClipboardData data) { entries_.emplace_back(format, std::move(data)); }
 
-void TMemoryClipboardDevice::SetPalette(std::vector<uint32_t> palette) { palette_ = std::move(palette); }
+void TScriptedClipboardDevice::SetPalette(std::vector<uint32_t> palette) { palette_ = std::move(palette); }
 
-void TMemoryClipboardDevice::Clear() {
+void TScriptedClipboardDevice::Clear() {
   entries_.clear();
   palette_.clear();
 }

@@ -1,4 +1,4 @@
-#include "platform/qt_clipboard_device.h"
+#include "platform/clipboard_device_qt.h"
 
 #include <gtest/gtest.h>
 

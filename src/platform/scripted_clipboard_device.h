@@ -10,7 +10,7 @@
 
 namespace vitrix {
 
-class TMemoryClipboardDevice : public TClipboardDevice {
+class TScriptedClipboardDevice final : public IClipboardDevice {
  public:
   bool Open() override;
   void Close() override;
