@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "fuzz_check.h"
+
 #include "picture/bitmap.h"
 #include "picture/jpeg_image.h"
 #include "rtl/exceptions.h"
@@ -31,7 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int width = jpeg.Width();
     const int height = jpeg.Height();
     vitrix::TBitmap& bitmap = jpeg.DecodedBitmap();
-    if (bitmap.Width() != width || bitmap.Height() != height) __builtin_trap();
+    vitrix::fuzz::Check(bitmap.Width() == width && bitmap.Height() == height,
+                        "the decoded bitmap has the announced size");
   } catch (const vitrix::Exception&) {
   }
   return 0;

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "fuzz_check.h"
+
 #include "picture/bitmap.h"
 #include "picture/jpeg_image.h"
 #include "rtl/exceptions.h"
@@ -25,14 +27,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int64_t consumed = input.Position();
   vitrix::TMemoryStream output;
   jpeg.WriteStored(output);
-  if (output.Size() != consumed || std::memcmp(output.Memory(), data, static_cast<size_t>(consumed)) != 0) {
-    __builtin_trap();
-  }
+  vitrix::fuzz::Check(
+      output.Size() == consumed && std::memcmp(output.Memory(), data, static_cast<size_t>(consumed)) == 0,
+      "the stored form written back is the one read");
   const int width = jpeg.Width();
   const int height = jpeg.Height();
   try {
     vitrix::TBitmap& bitmap = jpeg.DecodedBitmap();
-    if (bitmap.Width() != width || bitmap.Height() != height) __builtin_trap();
+    vitrix::fuzz::Check(bitmap.Width() == width && bitmap.Height() == height,
+                        "the decoded bitmap has the size read from the header");
   } catch (const vitrix::Exception&) {
   }
   return 0;
