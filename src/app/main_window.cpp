@@ -14,7 +14,11 @@
 #include "controls/status_bar.h"
 #include "controls/timer.h"
 #include "controls/up_down.h"
+#include "editor/capture_editor.h"
+#include "editor/image_control.h"
 #include "picture/surface.h"
+#include "publish/jpeg_export.h"
+#include "platform/dialogs.h"
 #include "platform/documents_folder.h"
 #include "platform/guard.h"
 #include "platform/qt_text.h"
@@ -187,6 +191,18 @@ void TForm1::FormShow(QObject*) {
 
 // The field shows the position the click is moving to.
 void TForm1::cjpgChanging(QObject*, bool&, int32_t NewPosition) { acjpg->setText(ToQString(IntToStr(NewPosition))); }
+
+void TForm1::voirimage() {
+  if (Form2 == nullptr) return;
+  Form2->move(0, 0);
+  Form2->exec();
+}
+
+void TForm1::sauvegardeimage() {
+  nomimage = nouveaunom(dossiertravail);
+  SaveCaptureAsJpeg(Form2->Image1->Picture(), cjpg->Position(), nomimage);
+  ShowMessage(kSavedMessagePrefix + nomimage);
+}
 
 // One tick of the watch.
 void TForm1::Timer1Timer(QObject*) {}

@@ -67,6 +67,13 @@ class TForm1 : public QWidget {
   void cjpgChanging(QObject* Sender, bool& AllowChange, int32_t NewPosition);
   void Timer1Timer(QObject* Sender);
 
+  // Shows the capture editor modally at the screen's top-left corner;
+  // returns when the user closed it.
+  void voirimage();
+  // Saves the editor's picture as the next numbered JPEG file of the work
+  // folder at the chosen quality, and says under which name.
+  void sauvegardeimage();
+
   // Shows a message in the status line, in the given colour.
   void addstatus(const std::string& message, TColor color);
 
