@@ -76,22 +76,33 @@ const TBitmap* TImageControl::Pixels() {
   return rendered_.get();
 }
 
+// Each rectangle of the region is painted under a clip of its own: with a
+// single rectangle as its clip the painter copies rows directly, where the
+// whole region as clip would send every row of a thin strip through its
+// general (and threaded) path.
 void TImageControl::paintEvent(QPaintEvent* event) {
   Guarded(
       [&] {
         QPainter painter(this);
         const TBitmap* bitmap = Pixels();
         const QRect picture = bitmap != nullptr ? QRect(0, 0, bitmap->Width(), bitmap->Height()) : QRect();
+        const QColor frame_color = QColor::fromRgb(ToQRgb(frame_color_));
+        const std::vector<TRect> frame = FrameStrips(frame_);
         for (const QRect& rect : event->region()) {
+          painter.setClipRect(rect);
           const QRect inside = rect & picture;
           if (!inside.isEmpty()) painter.drawImage(inside.topLeft(), bitmap->Image(), inside);
           // Where the picture does not reach, the window's background shows.
-          for (const QRect& outside : QRegion(rect) - QRegion(inside)) {
-            painter.fillRect(outside, palette().window());
+          if (inside != rect) {
+            for (const QRect& outside : QRegion(rect) - QRegion(inside)) {
+              painter.fillRect(outside, palette().window());
+            }
+          }
+          for (const TRect& strip : frame) {
+            const QRect band = ToQRect(strip) & rect;
+            if (!band.isEmpty()) painter.fillRect(band, frame_color);
           }
         }
-        const QColor color = QColor::fromRgb(ToQRgb(frame_color_));
-        for (const TRect& strip : FrameStrips(frame_)) painter.fillRect(ToQRect(strip), color);
       },
       TGuardPlace::gpPaintOrShow);
 }
