@@ -26,8 +26,9 @@ xsession_start() {
   export DISPLAY=":$(cat "$dir/display")"
   openbox >"$dir/openbox.log" 2>&1 &
   XSESSION_PIDS+=($!)
-  # openbox owns the window manager selection once it is ready.
-  for _ in $(seq 50); do
+  # openbox owns the window manager selection once it is ready (which can
+  # take a while on a busy machine).
+  for _ in $(seq 300); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
     sleep 0.1
   done
