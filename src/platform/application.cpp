@@ -1,10 +1,17 @@
 #include "platform/application.h"
 
+#include <QLibraryInfo>
+
 #include "platform/guard.h"
 
 namespace vitrix {
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  // Every text of the program is French, whatever the user's language: the
+  // toolkit's own texts (Oui / Non / Annuler, the colour chooser) follow.
+  french_loaded_ = french_.load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+  if (french_loaded_) installTranslator(&french_);
+}
 
 bool TApplication::notify(QObject* receiver, QEvent* event) {
   const QEvent::Type type = event->type();

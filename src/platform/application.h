@@ -5,6 +5,7 @@
 // dispatch is reported like any other instead of ending the program.
 
 #include <QApplication>
+#include <QTranslator>
 
 namespace vitrix {
 
@@ -12,6 +13,14 @@ class TApplication : public QApplication {
  public:
   TApplication(int& argc, char** argv);
   bool notify(QObject* receiver, QEvent* event) override;
+
+  // True when Qt's own French texts (dialog buttons, the colour chooser) were
+  // found and installed.
+  bool HasFrenchToolkitTexts() const { return french_loaded_; }
+
+ private:
+  QTranslator french_;
+  bool french_loaded_ = false;
 };
 
 }  // namespace vitrix

@@ -33,6 +33,13 @@ TEST(Application, ExceptionLeavingAnEventIsShownAndTheProgramGoesOn) {
   EXPECT_EQ(dialogs.Errors().size(), 2u);
 }
 
+TEST(Application, ToolkitDialogsSpeakFrench) {
+  auto* app = static_cast<TApplication*>(QCoreApplication::instance());
+  ASSERT_TRUE(app->HasFrenchToolkitTexts());
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "&Yes"), QStringLiteral("&Oui"));
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Annuler"));
+}
+
 }  // namespace
 }  // namespace vitrix
 
