@@ -1,5 +1,8 @@
 # A private X desktop for scripts and end-to-end tests: Xvfb with the openbox
-# window manager (so that windows get frames and Alt+F4 closes them).
+# window manager (so that windows get frames and Alt+F4 closes them). openbox
+# runs with its usual key bindings except those of Print Screen (it would
+# otherwise hold the key for a screenshot program): on this desktop the key is
+# free unless a test starts a program that takes it.
 # Source this file, then:
 #   xsession_start DIR   starts both, exports DISPLAY (DIR holds their logs)
 #   xsession_run DIR CMD starts CMD on it with a fresh home in DIR/home
@@ -24,7 +27,12 @@ xsession_start() {
   done
   [ -s "$dir/display" ] || { echo "xsession: Xvfb did not start" >&2; return 1; }
   export DISPLAY=":$(cat "$dir/display")"
-  openbox >"$dir/openbox.log" 2>&1 &
+  local config=()
+  if [ -r /etc/xdg/openbox/rc.xml ]; then
+    sed '/<keybind key="\(A-\)\{0,1\}Print">/,/<\/keybind>/d' /etc/xdg/openbox/rc.xml >"$dir/openbox-rc.xml"
+    config=(--config-file "$dir/openbox-rc.xml")
+  fi
+  openbox "${config[@]}" >"$dir/openbox.log" 2>&1 &
   XSESSION_PIDS+=($!)
   # openbox owns the window manager selection once it is ready (which can
   # take a while on a busy machine).

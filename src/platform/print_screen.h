@@ -1,0 +1,77 @@
+#pragma once
+
+// The Print Screen key, as the clipboard watch sees it.
+//
+// The watch asks GetKeyState(VK_SNAPSHOT) on every tick and takes the
+// clipboard's picture when the key is reported down. On X nobody puts the
+// screen on the clipboard for a press, so the service does it while the watch
+// is on:
+//   - Start() asks the X server for the key. When no other program handles
+//     it, a press puts the whole screen on the clipboard as a picture, and the
+//     key is reported down once that picture is there.
+//   - When another program (a desktop screenshot tool) already holds the key,
+//     that program does the capture; the press is reported once a picture
+//     reaches the clipboard after it, and forgotten after 10 seconds without
+//     one.
+// Either way the key is reported down once per press, and never while the
+// clipboard still holds only what it held before the press.
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/services.h"
+
+namespace vitrix {
+
+// The virtual-key code of the Print Screen key.
+inline constexpr int VK_SNAPSHOT = 0x2C;
+
+// What Start() achieved.
+enum class TPrintScreenStart {
+  // The key is ours: a press puts the screen on the clipboard.
+  Captures,
+  // Another program handles the key; its picture is awaited after a press.
+  HeldByOtherProgram,
+  // There is no X server (or its keyboard cannot be read): presses cannot be
+  // seen at all.
+  NoKeyboardState,
+  // The keyboard has no key that gives Print Screen.
+  NoPrintScreenKey,
+};
+
+// Status line texts for the two starts that leave the watch blind.
+inline constexpr const char* kPrintScreenNoKeyboardState =
+    "Surveillance impossible : l'\xE9tat du clavier n'est pas lisible (pas de serveur X)";
+inline constexpr const char* kPrintScreenNoKey =
+    "Surveillance impossible : le clavier n'a pas de touche Impr. \xE9" "cran";
+
+// The text to show for a start, or nullptr when the watch works.
+const char* PrintScreenStartMessage(TPrintScreenStart start);
+
+class IPrintScreen {
+ public:
+  virtual ~IPrintScreen() = default;
+
+  // Begins watching the key. A second Start() while started changes nothing
+  // and answers as the first did.
+  virtual TPrintScreenStart Start() = 0;
+  // Gives the key back and forgets any press not yet reported. Harmless when
+  // not started.
+  virtual void Stop() = 0;
+  virtual bool Started() const = 0;
+
+  // The key's state as GetKeyState gives it: the high-order bit (the value is
+  // negative) when a press is to be reported now, 0 otherwise. A press is
+  // reported by one call only.
+  virtual int16_t KeyState() = 0;
+
+  static std::unique_ptr<IPrintScreen> CreateSystem();
+};
+
+inline IPrintScreen& PrintScreen() { return Platform<IPrintScreen>(); }
+
+// The state of a virtual key: for VK_SNAPSHOT, PrintScreen().KeyState();
+// every other key reads as up.
+int16_t GetKeyState(int virtual_key);
+
+}  // namespace vitrix
