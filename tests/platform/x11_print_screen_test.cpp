@@ -134,11 +134,11 @@ bool OtherClientCanGrab() { return RunProgram(VITRIX_PRINT_KEY_HOLDER, {"--check
 
 void PressPrint() { RunProgram("xdotool", {"key", "Print"}); }
 
-// Holds the key for 0.3 s, checking it as the watch does meanwhile; returns
-// the presses reported during the hold.
-int HoldPrint(IPrintScreen& key) {
+// Holds the key down for a while (0.3 s unless told), checking it as the
+// watch does meanwhile; returns the presses reported during the hold.
+int HoldPrint(IPrintScreen& key, const QString& seconds = "0.3") {
   QProcess xdotool;
-  xdotool.start("sh", {"-c", "xdotool keydown Print; sleep 0.3; xdotool keyup Print"});
+  xdotool.start("sh", {"-c", "xdotool keydown Print; sleep " + seconds + "; xdotool keyup Print"});
   EXPECT_TRUE(xdotool.waitForStarted());
   int reports = 0;
   while (xdotool.state() != QProcess::NotRunning) reports += KeyChecks(key, 50);
@@ -197,6 +197,9 @@ TEST(X11PrintScreen, TapWhenTheKeyIsOursPutsTheScreenOnTheClipboardAndIsReported
   ASSERT_EQ(pasted.size(), QSize(1280, 800));
   EXPECT_EQ(pasted.pixel(150, 200), kWindowColour);
   EXPECT_EQ(pasted.pixel(1000, 600), kBackground);
+
+  // Held down through many checks, the key is still one press.
+  EXPECT_EQ(HoldPrint(key, "1.5") + KeyChecks(key, 300), 1);
 
   key.Stop();
   EXPECT_TRUE(OtherClientCanGrab()) << "the key was not given back";
