@@ -49,7 +49,7 @@ TPrintScreenStart TX11PrintScreen::Start() {
   if (*down) latch_.Repeat();
   released_at_.reset();
   down_without_event_ = false;
-  xinput_opcode_ = SelectRawKeyEvents(display_, true);
+  xinput_opcode_ = SelectRawKeyEvents(display_);
   QCoreApplication::instance()->installNativeEventFilter(this);
   clipboard_changed_ = connect(QGuiApplication::clipboard(), &QClipboard::changed, this, [this](QClipboard::Mode mode) {
     if (mode == QClipboard::Clipboard) latch_.ClipboardChanged(Now());
@@ -66,7 +66,7 @@ void TX11PrintScreen::Stop() {
   QCoreApplication::instance()->removeNativeEventFilter(this);
   if (xcb_connection_has_error(display_.Connection) == 0) {
     if (*started_ == TPrintScreenStart::Captures) UngrabKeys(display_, keycodes_);
-    if (xinput_opcode_ != 0) SelectRawKeyEvents(display_, false);
+    if (xinput_opcode_ != 0) DeselectRawKeyEvents(display_);
   }
   started_.reset();
   xinput_opcode_ = 0;

@@ -29,6 +29,21 @@ int DefaultScreenNumber() {
   return screen;
 }
 
+// The XInput events of the master keyboards this client hears on the root
+// window; false when the server refuses.
+bool SetRawKeyMask(const TX11Display& display, uint32_t bits) {
+  struct {
+    xcb_input_event_mask_t head;
+    uint32_t bits;
+  } mask{};
+  mask.head.deviceid = XCB_INPUT_DEVICE_ALL_MASTER;
+  mask.head.mask_len = 1;
+  mask.bits = bits;
+  TReply<xcb_generic_error_t> error(xcb_request_check(
+      display.Connection, xcb_input_xi_select_events_checked(display.Connection, display.Root, 1, &mask.head)));
+  return !error;
+}
+
 }  // namespace
 
 std::optional<TX11Display> QtX11Display() {
@@ -121,7 +136,7 @@ void UngrabKeys(const TX11Display& display, std::span<const xcb_keycode_t> keyco
   for (const auto& cookie : cookies) TReply<xcb_generic_error_t> ignored(xcb_request_check(display.Connection, cookie));
 }
 
-uint8_t SelectRawKeyEvents(const TX11Display& display, bool on) {
+uint8_t SelectRawKeyEvents(const TX11Display& display) {
   xcb_connection_t* connection = display.Connection;
   const xcb_query_extension_reply_t* extension = xcb_get_extension_data(connection, &xcb_input_id);
   if (extension == nullptr || extension->present == 0) return 0;
@@ -133,18 +148,13 @@ uint8_t SelectRawKeyEvents(const TX11Display& display, bool on) {
   if (!version || version->major_version < 2 || (version->major_version == 2 && version->minor_version < 1)) {
     return 0;
   }
-  struct {
-    xcb_input_event_mask_t head;
-    uint32_t bits;
-  } mask{};
-  mask.head.deviceid = XCB_INPUT_DEVICE_ALL_MASTER;
-  mask.head.mask_len = 1;
-  mask.bits = on ? (XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE) : 0;
-  TReply<xcb_generic_error_t> error(
-      xcb_request_check(connection, xcb_input_xi_select_events_checked(connection, display.Root, 1, &mask.head)));
-  if (error) return 0;
+  if (!SetRawKeyMask(display, XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE)) {
+    return 0;
+  }
   return extension->major_opcode;
 }
+
+void DeselectRawKeyEvents(const TX11Display& display) { SetRawKeyMask(display, 0); }
 
 std::optional<TKeyEvent> DecodeKeyEvent(const xcb_generic_event_t* event, xcb_window_t root, uint8_t xinput_opcode) {
   const uint8_t type = event->response_type & 0x7F;

@@ -49,11 +49,12 @@ TKeyGrab GrabKeys(const TX11Display& display, std::span<const xcb_keycode_t> key
 // Gives the grabs back and waits until the server has done so.
 void UngrabKeys(const TX11Display& display, std::span<const xcb_keycode_t> keycodes);
 
-// Asks for (or stops) raw key events of the master keyboards on the root
-// window. From XInput 2.1 on they reach this client whatever grab another
-// client holds. Returns the extension's major opcode once selected, 0 when the
-// server has no XInput 2.1.
-uint8_t SelectRawKeyEvents(const TX11Display& display, bool on);
+// Asks for raw key events of the master keyboards on the root window. From
+// XInput 2.1 on they reach this client whatever grab another client holds.
+// Returns the extension's major opcode once selected, 0 when the server has no
+// XInput 2.1.
+uint8_t SelectRawKeyEvents(const TX11Display& display);
+void DeselectRawKeyEvents(const TX11Display& display);
 
 // One key event out of the X event stream.
 struct TKeyEvent {
