@@ -43,6 +43,14 @@ class TNetIOHandler : public TNetComponent {
   // limit (not kWaitForever) a send that cannot progress for timeout_ms fails
   // with 10060. Raises ENetClosedSocket when the socket is closed.
   virtual int64_t Send(const void* buffer, int64_t count, int timeout_ms, int& error) = 0;
+
+  // The transport encrypts what it carries (TLS). None of this program's
+  // own transports does; an https URL needs one that does.
+  virtual bool IsTLS() const { return false; }
+  // Begins encrypting on the open connection (after a proxy tunnel was
+  // opened in clear). A TLS transport overrides it; a failed handshake raises
+  // ENetSSLProtocolReplyError.
+  virtual void StartTLS() {}
 };
 
 }  // namespace vitrix

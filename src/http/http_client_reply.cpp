@@ -1,0 +1,317 @@
+// The reply side of TNetCustomHTTP: reply heads, cookies, classification,
+// authorization and bodies.
+
+#include <algorithm>
+#include <limits>
+
+#include "http/http_client.h"
+#include "http/http_parse.h"
+#include "http/net_exceptions.h"
+#include "rtl/streams.h"
+#include "rtl/strings.h"
+
+namespace vitrix {
+namespace {
+
+constexpr int kRedirectBodyTimeout = 4000;
+constexpr int kErrorBodyTimeout = 2000;
+constexpr int kChunkLineLimit = 16384;
+
+// Sets a read time-out for a scope and puts the previous one back.
+class ReadTimeoutScope {
+ public:
+  ReadTimeoutScope(TNetTCPConnection& connection, int timeout)
+      : connection_(connection), saved_(connection.ReadTimeout()) {
+    connection_.SetReadTimeout(timeout);
+  }
+  ~ReadTimeoutScope() { connection_.SetReadTimeout(saved_); }
+  ReadTimeoutScope(const ReadTimeoutScope&) = delete;
+  ReadTimeoutScope& operator=(const ReadTimeoutScope&) = delete;
+
+ private:
+  TNetTCPConnection& connection_;
+  int saved_;
+};
+
+}  // namespace
+
+// ------------------------------------------------------------------- heads
+
+std::string TNetCustomHTTP::ReadHeadLine() {
+  const int64_t left = kMaxReplyHeadBytes - head_bytes_;
+  if (head_lines_ >= kMaxReplyHeadLines || left <= 0) throw ENetHTTPReplyHeadTooLarge();
+  const int configured = MaxLineLength();
+  const bool budget_limits = configured == 0 || configured > left;
+  const int limit = budget_limits ? static_cast<int>(left) : configured;
+  std::string line;
+  try {
+    line = ReadLine("\n", -1, limit);
+  } catch (const ENetReadLnMaxLineLengthExceeded&) {
+    if (budget_limits) throw ENetHTTPReplyHeadTooLarge();
+    throw;
+  }
+  ++head_lines_;
+  head_bytes_ += static_cast<int64_t>(line.size()) + 2;
+  return line;
+}
+
+void TNetCustomHTTP::ReadReplyHead() {
+  head_bytes_ = 0;
+  head_lines_ = 0;
+  std::string status = ReadHeadLine();
+  TNetHTTPResponse& response = Response();
+  response.SetResponseText(std::move(status));
+  response.RawHeaders().Clear();
+  for (;;) {
+    std::string line;
+    try {
+      line = ReadHeadLine();
+    } catch (const ENetConnClosedGracefully&) {
+      Disconnect();
+      break;
+    }
+    if (ReadLineEndedEmpty()) {
+      // The peer closed in the middle of a line: the head stops there.
+      Disconnect();
+      break;
+    }
+    if (line.empty()) break;
+    response.RawHeaders().Add(std::move(line));
+  }
+  response.ProcessHeaders();
+  StoreCookies();
+}
+
+void TNetCustomHTTP::StoreCookies() {
+  if (cookie_manager_ == nullptr && allow_cookies_) {
+    owned_cookie_manager_ = std::make_unique<TNetCookieManager>();
+    cookie_manager_ = owned_cookie_manager_.get();
+    cookie_manager_->DoOnCreate();
+  }
+  if (cookie_manager_ == nullptr) return;
+  const TNetHeaderList& headers = Response().RawHeaders();
+  for (const std::string& value : headers.Extract("Set-cookie")) cookie_manager_->AddCookie(value, uri_.Host());
+  for (const std::string& value : headers.Extract("Set-cookie2")) cookie_manager_->AddCookie2(value, uri_.Host());
+}
+
+// ---------------------------------------------------------- classification
+
+TNetCustomHTTP::Outcome TNetCustomHTTP::Classify() {
+  const int code = Response().ResponseCode();
+  const int kind = code / 100;
+  if ((kind == 3 && code != 304) || !Response().Location().empty()) return ClassifyRedirect();
+  if (kind == 2) {
+    if (!Connected()) return Outcome::kUndefined;
+    if (Response().ContentStream() != nullptr) ReadBody(*Response().ContentStream(), Scratch::kCallerStream);
+    exchange_broken_ = false;
+    return Outcome::kFinished;
+  }
+  if (code == 401 || code == 407) return ClassifyAuthorization(code == 407);
+  RaiseProtocolError();
+}
+
+bool TNetCustomHTTP::DoOnRedirect(std::string& location, TNetHTTPMethod& method, int redirect_count) {
+  bool handled = handle_redirects_;
+  if (OnRedirect) OnRedirect(*this, location, redirect_count, handled, method);
+  return handled;
+}
+
+TNetCustomHTTP::Outcome TNetCustomHTTP::ClassifyRedirect() {
+  std::string destination = Response().Location();
+  TNetHTTPMethod method = Request().Method();
+  const bool follow = handle_redirects_ && redirect_count_ < redirect_maximum_;
+  if (!DoOnRedirect(destination, method, redirect_count_)) RaiseProtocolError();
+  // A redirect's body never reaches the caller.
+  DiscardBody(kRedirectBodyTimeout);
+  if (follow) {
+    Request().SetURL(destination);
+    Request().SetMethod(method);
+    return Outcome::kFollow;
+  }
+  Response().SetLocation(destination);
+  return Outcome::kFinished;
+}
+
+TNetCustomHTTP::Outcome TNetCustomHTTP::ClassifyAuthorization(bool proxy) {
+  int& count = proxy ? proxy_auth_retry_count_ : auth_retry_count_;
+  bool authorized = false;
+  if (count < auth_retries_) {
+    ++count;
+    authorized = proxy ? DoOnProxyAuthorization() : DoOnAuthorization();
+  }
+  if (!authorized) {
+    TNetAuthentication* auth = proxy ? proxy_params_.Authentication() : Request().Authentication();
+    if (auth != nullptr) auth->Reset();
+    RaiseProtocolError();
+  }
+  if (HasOption(http_options_, TNetHTTPOption::hoInProcessAuth)) {
+    DiscardBody(kRedirectBodyTimeout);
+    return Outcome::kRetryAuthorization;
+  }
+  if (Response().ContentStream() != nullptr) ReadBody(*Response().ContentStream(), Scratch::kCallerStream);
+  exchange_broken_ = false;
+  return Outcome::kFinished;
+}
+
+namespace {
+
+// The class of the first offered scheme that is registered.
+TNetAuthenticationClass OfferedScheme(const TNetHeaderList& challenges) {
+  for (const std::string& challenge : challenges.Lines()) {
+    if (TNetAuthenticationClass found = FindAuthClass(challenge.substr(0, challenge.find(' ')))) return found;
+  }
+  return {};
+}
+
+}  // namespace
+
+bool TNetCustomHTTP::DoOnAuthorization() {
+  TNetHTTPRequest& request = Request();
+  if (request.Authentication() == nullptr) {
+    TNetAuthenticationClass chosen = OfferedScheme(Response().WWWAuthenticate());
+    if (!chosen) return false;
+    if (OnSelectAuthorization) OnSelectAuthorization(*this, chosen, Response().WWWAuthenticate());
+    if (!chosen) return false;
+    request.SetAuthentication(chosen());
+  }
+  if (!OnAuthorization) return false;
+  TNetAuthentication& auth = *request.Authentication();
+  auth.SetUsername(request.Username());
+  auth.SetPassword(request.Password());
+  bool handled = false;
+  OnAuthorization(*this, auth, handled);
+  if (!handled) return false;
+  request.SetUsername(auth.Username());
+  request.SetPassword(auth.Password());
+  request.SetBasicAuthentication(true);
+  auth.Next();
+  return true;
+}
+
+bool TNetCustomHTTP::DoOnProxyAuthorization() {
+  proxy_params_.SetProxyPassword("");
+  if (proxy_params_.Authentication() != nullptr) proxy_params_.Authentication()->Reset();
+  if (proxy_params_.Authentication() == nullptr) {
+    TNetAuthenticationClass chosen = OfferedScheme(Response().ProxyAuthenticate());
+    if (!chosen) return false;
+    if (OnSelectProxyAuthorization) OnSelectProxyAuthorization(*this, chosen, Response().ProxyAuthenticate());
+    if (!chosen) return false;
+    proxy_params_.SetAuthentication(chosen());
+  }
+  if (!OnProxyAuthorization) return false;
+  TNetAuthentication& auth = *proxy_params_.Authentication();
+  auth.SetUsername(proxy_params_.ProxyUsername());
+  auth.SetPassword(proxy_params_.ProxyPassword());
+  bool handled = false;
+  OnProxyAuthorization(*this, auth, handled);
+  if (!handled) return false;
+  proxy_params_.SetProxyUsername(auth.Username());
+  proxy_params_.SetProxyPassword(auth.Password());
+  proxy_params_.SetBasicAuthentication(true);
+  auth.Next();
+  return true;
+}
+
+void TNetCustomHTTP::RaiseProtocolError() {
+  TStringStream scratch;
+  TNetHTTPResponse& response = Response();
+  TStream* const caller = response.ContentStream();
+  {
+    const ReadTimeoutScope timeout(*this, kErrorBodyTimeout);
+    response.SetContentStream(&scratch);
+    try {
+      exchange_broken_ = !ReadBody(scratch, Scratch::kScratch);
+    } catch (...) {
+      response.SetContentStream(caller);
+      throw;
+    }
+    response.SetContentStream(caller);
+  }
+  throw ENetHTTPProtocolException(response.ResponseCode(), response.ResponseText(), scratch.DataString());
+}
+
+void TNetCustomHTTP::DiscardBody(int timeout_ms) {
+  if (!Connected()) return;
+  const ReadTimeoutScope timeout(*this, timeout_ms);
+  try {
+    TMemoryStream scratch;
+    exchange_broken_ = !ReadBody(scratch, Scratch::kScratch);
+  } catch (...) {
+    // The body is of no use to anybody; only the connection is lost.
+    exchange_broken_ = true;
+  }
+}
+
+// ------------------------------------------------------------------ bodies
+
+bool TNetCustomHTTP::ReadBody(TStream& stream, Scratch kind) {
+  const TNetHTTPResponse& response = Response();
+  const int code = response.ResponseCode();
+  // These replies never carry a body, whatever their headers say.
+  if (Request().Method() == TNetHTTPMethod::hmHead || code == 204 || code == 304 || code / 100 == 1) return true;
+  const bool strict = kind == Scratch::kCallerStream;
+  const int64_t limit = strict ? std::numeric_limits<int64_t>::max() : kMaxScratchBody;
+
+  if (response.ContentLength() > 0) {
+    const int64_t wanted = std::min(response.ContentLength(), limit);
+    const int64_t before = stream.Position();
+    try {
+      ReadToStream(stream, wanted);
+    } catch (const ENetConnClosedGracefully&) {
+      if (strict) throw;
+      return false;
+    }
+    if (stream.Position() - before < wanted) {
+      // The peer closed before the announced length: a cut body is no body.
+      if (strict) throw ENetConnClosedGracefully();
+      return false;
+    }
+    return wanted == response.ContentLength();
+  }
+  if (IsChunkedEncoding(response.RawHeaders().Values("Transfer-Encoding"))) {
+    DoStatus(TNetStatus::hsStatusText, "Op\xE9" "ration Chunk d\xE9" "marr\xE9" "e");
+    return ReadChunkedBody(stream, limit);
+  }
+  if (response.HasContentLength()) return true;
+  if (strict) {
+    ReadToStream(stream, -1, true);
+    return true;
+  }
+  const int64_t before = stream.Position();
+  try {
+    ReadToStream(stream, limit);
+  } catch (const ENetConnClosedGracefully&) {
+    return true;
+  }
+  return stream.Position() - before < limit;
+}
+
+bool TNetCustomHTTP::ReadChunkedBody(TStream& stream, int64_t limit) {
+  const int line_limit = MaxLineLength() == 0 ? kChunkLineLimit : std::min(MaxLineLength(), kChunkLineLimit);
+  int64_t total = 0;
+  for (;;) {
+    const std::string line = ReadLine("\n", -1, line_limit);
+    if (ReadLineEndedEmpty()) throw ENetConnClosedGracefully();
+    const std::optional<int64_t> size = ChunkSizeOf(line);
+    if (!size) throw ENetHTTPInvalidChunk();
+    if (*size == 0) break;
+    const int64_t taken = std::min(*size, limit - total);
+    ReadToStream(stream, taken);
+    total += taken;
+    if (taken < *size) return false;
+    ReadLine("\n", -1, line_limit);
+  }
+  ReadTrailer();
+  return true;
+}
+
+void TNetCustomHTTP::ReadTrailer() {
+  head_bytes_ = 0;
+  head_lines_ = 0;
+  for (;;) {
+    const std::string line = ReadHeadLine();
+    if (line.empty()) return;
+  }
+}
+
+}  // namespace vitrix
