@@ -26,8 +26,8 @@ std::optional<int64_t> ChunkSizeOf(std::string_view line) {
     else if (c >= 'a' && c <= 'f') value = c - 'a' + 10;
     else if (c >= 'A' && c <= 'F') value = c - 'A' + 10;
     else break;
+    if (size > (kLimit >> 4)) return std::nullopt;
     size = size * 16 + value;
-    if (size > kLimit) return std::nullopt;
   }
   if (digits == 0) return std::nullopt;
   while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
