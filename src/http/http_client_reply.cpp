@@ -310,6 +310,8 @@ void TNetCustomHTTP::ReadTrailer() {
   head_lines_ = 0;
   for (;;) {
     const std::string line = ReadHeadLine();
+    // A trailer must end with its empty line.
+    if (ReadLineEndedEmpty()) throw ENetConnClosedGracefully();
     if (line.empty()) return;
   }
 }
