@@ -136,6 +136,12 @@ class TNetCustomHTTP : public TNetTCPClient {
   // scratch stream at most kMaxScratchBody bytes are kept. Returns false
   // when the body was not read to its end.
   bool ReadBody(TStream& stream, Scratch kind);
+  // The reply carries body bytes to read (not for HEAD, 1xx, 204, 304 or a
+  // length of 0).
+  bool ReplyHasBody();
+  // The body into the caller's stream; without a stream it stays unread and
+  // the connection is given up.
+  void DeliverBody();
   bool ReadChunkedBody(TStream& stream, int64_t limit);
   void ReadTrailer();
   // One line of a reply head, counted against the head's limits.

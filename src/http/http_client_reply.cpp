@@ -102,8 +102,7 @@ TNetCustomHTTP::Outcome TNetCustomHTTP::Classify() {
   if ((kind == 3 && code != 304) || !Response().Location().empty()) return ClassifyRedirect();
   if (kind == 2) {
     if (!Connected()) return Outcome::kUndefined;
-    if (Response().ContentStream() != nullptr) ReadBody(*Response().ContentStream(), Scratch::kCallerStream);
-    exchange_broken_ = false;
+    DeliverBody();
     return Outcome::kFinished;
   }
   if (code == 401 || code == 407) return ClassifyAuthorization(code == 407);
@@ -148,8 +147,7 @@ TNetCustomHTTP::Outcome TNetCustomHTTP::ClassifyAuthorization(bool proxy) {
     DiscardBody(kRedirectBodyTimeout);
     return Outcome::kRetryAuthorization;
   }
-  if (Response().ContentStream() != nullptr) ReadBody(*Response().ContentStream(), Scratch::kCallerStream);
-  exchange_broken_ = false;
+  DeliverBody();
   return Outcome::kFinished;
 }
 
@@ -244,11 +242,29 @@ void TNetCustomHTTP::DiscardBody(int timeout_ms) {
 
 // ------------------------------------------------------------------ bodies
 
-bool TNetCustomHTTP::ReadBody(TStream& stream, Scratch kind) {
+bool TNetCustomHTTP::ReplyHasBody() {
   const TNetHTTPResponse& response = Response();
   const int code = response.ResponseCode();
   // These replies never carry a body, whatever their headers say.
-  if (Request().Method() == TNetHTTPMethod::hmHead || code == 204 || code == 304 || code / 100 == 1) return true;
+  if (Request().Method() == TNetHTTPMethod::hmHead || code == 204 || code == 304 || code / 100 == 1) return false;
+  return !(response.HasContentLength() && response.ContentLength() == 0) ||
+         IsChunkedEncoding(response.RawHeaders().Values("Transfer-Encoding"));
+}
+
+void TNetCustomHTTP::DeliverBody() {
+  if (TStream* stream = Response().ContentStream()) {
+    ReadBody(*stream, Scratch::kCallerStream);
+    exchange_broken_ = false;
+    return;
+  }
+  // Nobody wants the body: it stays unread, and the connection, which would
+  // hand it to the next request, is closed.
+  exchange_broken_ = ReplyHasBody();
+}
+
+bool TNetCustomHTTP::ReadBody(TStream& stream, Scratch kind) {
+  const TNetHTTPResponse& response = Response();
+  if (!ReplyHasBody()) return true;
   const bool strict = kind == Scratch::kCallerStream;
   const int64_t limit = strict ? std::numeric_limits<int64_t>::max() : kMaxScratchBody;
 
