@@ -2,102 +2,22 @@
 // must be understood by PHP's own multipart parser: same bytes, same size,
 // and the file name as it was written in the part header.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <map>
-#include <regex>
 #include <string>
-#include <vector>
 
 #include "http/multipart_stream.h"
 #include "http/tcp_client.h"
 #include "rtl/strings.h"
+#include "support/php_server.h"
 #include "support/random_bytes.h"
 #include "support/temp_dir.h"
-
-extern char** environ;
 
 namespace vitrix {
 namespace {
 
 using test::RandomBytes;
-
-// `php -S 127.0.0.1:0` running the echo script; the port is read from the
-// server's start-up line. The process is ended when the object goes away.
-class PhpServer {
- public:
-  PhpServer() {
-    int pipe_fds[2];
-    if (::pipe2(pipe_fds, O_CLOEXEC) != 0) return;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDERR_FILENO);
-    const std::string script = std::string(VITRIX_HTTP_TEST_DATA) + "/upload_echo.php";
-    std::vector<std::string> args = {"php",
-                                     "-n",
-                                     "-d",
-                                     "upload_max_filesize=64M",
-                                     "-d",
-                                     "post_max_size=64M",
-                                     "-d",
-                                     "file_uploads=1",
-                                     "-S",
-                                     "127.0.0.1:0",
-                                     script};
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    const int spawned = ::posix_spawnp(&pid_, "php", &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(pipe_fds[1]);
-    output_fd_ = pipe_fds[0];
-    if (spawned != 0) {
-      pid_ = -1;
-      return;
-    }
-    port_ = ReadPort();
-  }
-
-  ~PhpServer() {
-    if (pid_ > 0) {
-      ::kill(pid_, SIGTERM);
-      ::waitpid(pid_, nullptr, 0);
-    }
-    if (output_fd_ >= 0) ::close(output_fd_);
-  }
-
-  int Port() const { return port_; }
-
- private:
-  int ReadPort() {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    std::string output;
-    const std::regex started(R"(\(http://127\.0\.0\.1:(\d+)\) started)");
-    while (std::chrono::steady_clock::now() < deadline) {
-      pollfd entry{output_fd_, POLLIN, 0};
-      if (::poll(&entry, 1, 200) <= 0) continue;
-      char buffer[512];
-      const ssize_t n = ::read(output_fd_, buffer, sizeof buffer);
-      if (n <= 0) return 0;
-      output.append(buffer, static_cast<size_t>(n));
-      std::smatch match;
-      if (std::regex_search(output, match, started)) return std::stoi(match[1]);
-    }
-    return 0;
-  }
-
-  pid_t pid_ = -1;
-  int output_fd_ = -1;
-  int port_ = 0;
-};
 
 std::string Hex(const std::string& bytes) {
   static constexpr char kDigits[] = "0123456789abcdef";
@@ -151,7 +71,8 @@ class PhpMultipart : public ::testing::Test {
   void SetUp() override {
     ASSERT_NE(server_.Port(), 0) << "php -S could not be started (package php-cli)";
   }
-  PhpServer server_;
+  test::PhpServer server_{std::string(VITRIX_HTTP_TEST_DATA) + "/upload_echo.php",
+                          {"upload_max_filesize=64M", "post_max_size=64M", "file_uploads=1"}};
   test::TempDir dir_;
 };
 

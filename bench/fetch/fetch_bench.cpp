@@ -1,0 +1,328 @@
+// Download throughput: TNetHTTP fetching a body by length and by chunks from
+// a loopback server, versus curl fetching the same addresses.
+//
+//   bench_fetch [--sizes 100M] [--runs 5]
+//
+// The server is a thread of this process. It answers GET /length?n=N with a
+// Content-Length body of N bytes and GET /chunked?n=N with the same bytes in
+// 32 KiB chunks, then closes. Each round runs both fetchers as child
+// processes, alternating which goes first; each child's wall time is
+// recorded and the medians are printed with the throughput ratio (vitrix's
+// throughput over curl's). Both fetchers throw the body away and report how
+// many bytes they got, which must be N.
+//
+// With --fetch URL the program is the vitrix fetcher itself.
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "http/http_client.h"
+#include "rtl/streams.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// ------------------------------------------------------------------ fetcher
+
+// Counts what is written and keeps nothing.
+class DiscardStream : public vitrix::TStream {
+ public:
+  int64_t Read(void*, int64_t) override { return 0; }
+  int64_t Write(const void*, int64_t count) override {
+    position_ += count;
+    size_ = std::max(size_, position_);
+    return count;
+  }
+  int64_t Seek(int64_t offset, vitrix::TSeekOrigin origin) override {
+    if (origin == vitrix::TSeekOrigin::soBeginning) position_ = offset;
+    else if (origin == vitrix::TSeekOrigin::soCurrent) position_ += offset;
+    else position_ = size_ + offset;
+    return position_;
+  }
+  void SetSize(int64_t size) override { size_ = size; }
+
+ private:
+  int64_t position_ = 0;
+  int64_t size_ = 0;
+};
+
+int FetchWithVitrix(const std::string& url) {
+  vitrix::TNetHTTP client;
+  DiscardStream body;
+  client.Get(url, &body);
+  std::printf("%lld\n", static_cast<long long>(body.Size()));
+  return 0;
+}
+
+// ------------------------------------------------------------------- server
+
+class Server {
+ public:
+  Server() {
+    listen_fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(listen_fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(listen_fd_, 4) != 0) {
+      throw std::runtime_error("server: cannot listen");
+    }
+    socklen_t length = sizeof address;
+    ::getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    // One block of pseudo-random bytes, sent again and again.
+    block_.resize(1 << 20);
+    uint64_t state = 0x9E3779B97F4A7C15ULL;
+    for (char& c : block_) {
+      state ^= state << 13;
+      state ^= state >> 7;
+      state ^= state << 17;
+      c = static_cast<char>(state);
+    }
+    thread_ = std::thread([this] { Run(); });
+  }
+
+  ~Server() {
+    stop_ = true;
+    thread_.join();
+    ::close(listen_fd_);
+  }
+
+  int Port() const { return port_; }
+
+ private:
+  void Run() {
+    while (!stop_) {
+      pollfd entry{listen_fd_, POLLIN, 0};
+      if (::poll(&entry, 1, 100) <= 0) continue;
+      const int fd = ::accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
+      if (fd < 0) continue;
+      Serve(fd);
+      ::close(fd);
+    }
+  }
+
+  bool SendAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+      const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
+      if (n <= 0) return false;
+      data += n;
+      size -= static_cast<size_t>(n);
+    }
+    return true;
+  }
+
+  // count bytes of the block, from offset on, wrapping around.
+  bool SendPayload(int fd, int64_t offset, int64_t count) {
+    while (count > 0) {
+      const int64_t at = offset % static_cast<int64_t>(block_.size());
+      const int64_t n = std::min<int64_t>(count, static_cast<int64_t>(block_.size()) - at);
+      if (!SendAll(fd, block_.data() + at, static_cast<size_t>(n))) return false;
+      offset += n;
+      count -= n;
+    }
+    return true;
+  }
+
+  void Serve(int fd) {
+    std::string head;
+    char buffer[4096];
+    while (head.find("\r\n\r\n") == std::string::npos) {
+      const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+      if (n <= 0) return;
+      head.append(buffer, static_cast<size_t>(n));
+    }
+    const size_t query = head.find("?n=");
+    const int64_t size = query == std::string::npos ? 0 : std::strtoll(head.c_str() + query + 3, nullptr, 10);
+    const bool chunked = head.compare(0, 13, "GET /chunked?") == 0;
+    if (!chunked) {
+      const std::string reply = "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
+                                std::to_string(size) + "\r\nConnection: close\r\n\r\n";
+      if (!SendAll(fd, reply.data(), reply.size()) || !SendPayload(fd, 0, size)) return;
+    } else {
+      const std::string reply =
+          "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nTransfer-Encoding: chunked\r\n"
+          "Connection: close\r\n\r\n";
+      if (!SendAll(fd, reply.data(), reply.size())) return;
+      constexpr int64_t kChunk = 32768;
+      for (int64_t at = 0; at < size; at += kChunk) {
+        const int64_t n = std::min(kChunk, size - at);
+        char line[32];
+        const int length = std::snprintf(line, sizeof line, "%llx\r\n", static_cast<unsigned long long>(n));
+        if (!SendAll(fd, line, static_cast<size_t>(length)) || !SendPayload(fd, at, n) || !SendAll(fd, "\r\n", 2)) {
+          return;
+        }
+      }
+      if (!SendAll(fd, "0\r\n\r\n", 5)) return;
+    }
+    ::shutdown(fd, SHUT_WR);
+    // Wait for the client's close so that its exit is not raced by ours.
+    while (::recv(fd, buffer, sizeof buffer, 0) > 0) {
+    }
+  }
+
+  int listen_fd_ = -1;
+  int port_ = 0;
+  std::string block_;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+// ------------------------------------------------------------------- driver
+
+// Runs a child and returns its wall time; its standard output (the byte
+// count it reports) goes to *output.
+double RunChild(const std::vector<std::string>& args, std::string* output) {
+  int pipe_fds[2];
+  if (::pipe(pipe_fds) != 0) throw std::runtime_error("pipe");
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addclose(&actions, pipe_fds[0]);
+  std::vector<std::string> copy = args;
+  std::vector<char*> argv;
+  for (std::string& arg : copy) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  const auto start = Clock::now();
+  pid_t pid = 0;
+  const int spawned = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(pipe_fds[1]);
+  if (spawned != 0) {
+    ::close(pipe_fds[0]);
+    throw std::runtime_error("cannot start " + args[0]);
+  }
+  output->clear();
+  char buffer[256];
+  for (ssize_t n; (n = ::read(pipe_fds[0], buffer, sizeof buffer)) > 0;) output->append(buffer, static_cast<size_t>(n));
+  ::close(pipe_fds[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error(args[0] + " failed");
+  return seconds;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const size_t n = values.size();
+  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+int64_t ParseSize(const std::string& text) {
+  char* end = nullptr;
+  const int64_t number = std::strtoll(text.c_str(), &end, 10);
+  switch (*end) {
+    case 'K': return number << 10;
+    case 'M': return number << 20;
+    case 'G': return number << 30;
+    default: return number;
+  }
+}
+
+struct Row {
+  std::string label;
+  std::string framing;
+  int64_t size = 0;
+  double ours = 0;
+  double curl = 0;
+};
+
+int Drive(const std::vector<std::string>& sizes, int runs, const std::string& self) {
+  Server server;
+  std::vector<Row> rows;
+  for (const std::string& label : sizes) {
+    for (const char* framing : {"length", "chunked"}) {
+      Row row{label, framing, ParseSize(label)};
+      const std::string url =
+          "http://127.0.0.1:" + std::to_string(server.Port()) + "/" + framing + "?n=" + std::to_string(row.size);
+      const std::vector<std::string> ours = {self, "--fetch", url};
+      const std::vector<std::string> curl = {"curl", "-s", "-S", "-o", "/dev/null", "-w", "%{size_download}\n", url};
+      std::vector<double> ours_times, curl_times;
+      std::string output;
+      // One untimed round of each warms the programs up.
+      RunChild(ours, &output);
+      RunChild(curl, &output);
+      for (int run = 0; run < runs; ++run) {
+        for (int turn = 0; turn < 2; ++turn) {
+          const bool ours_now = (run + turn) % 2 == 0;
+          const double seconds = RunChild(ours_now ? ours : curl, &output);
+          if (std::strtoll(output.c_str(), nullptr, 10) != row.size) {
+            throw std::runtime_error(std::string(ours_now ? "vitrix" : "curl") + " got " + output + " bytes");
+          }
+          (ours_now ? ours_times : curl_times).push_back(seconds);
+        }
+      }
+      row.ours = Median(ours_times);
+      row.curl = Median(curl_times);
+      rows.push_back(row);
+    }
+  }
+
+  std::printf("download of a body from a loopback server, medians of %d alternating runs\n", runs);
+  std::printf("%6s %8s %10s %10s %12s %12s %8s\n", "body", "framing", "vitrix s", "curl s", "vitrix MB/s", "curl MB/s",
+              "ratio");
+  for (const Row& row : rows) {
+    const double mb = static_cast<double>(row.size) / (1 << 20);
+    std::printf("%6s %8s %10.4f %10.4f %12.1f %12.1f %7.2fx\n", row.label.c_str(), row.framing.c_str(), row.ours,
+                row.curl, mb / row.ours, mb / row.curl, row.curl / row.ours);
+  }
+  return 0;
+}
+
+std::vector<std::string> SplitList(const std::string& text) {
+  std::vector<std::string> items;
+  size_t start = 0;
+  while (start <= text.size()) {
+    const size_t comma = text.find(',', start);
+    const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    if (!item.empty()) items.push_back(item);
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return items;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    std::vector<std::string> sizes = {"100M"};
+    int runs = 5;
+    for (int i = 1; i < argc; ++i) {
+      const std::string arg = argv[i];
+      if (arg == "--fetch" && i + 1 < argc) return FetchWithVitrix(argv[i + 1]);
+      if (arg == "--sizes" && i + 1 < argc) sizes = SplitList(argv[++i]);
+      else if (arg == "--runs" && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
+      else {
+        std::fprintf(stderr, "usage: %s [--sizes 100M] [--runs 5]\n", argv[0]);
+        return 2;
+      }
+    }
+    return Drive(sizes, runs, std::filesystem::canonical("/proc/self/exe").string());
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "bench_fetch: %s\n", e.what());
+    return 1;
+  }
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+// PHP's built-in web server (`php -S 127.0.0.1:0`) running one router script,
+// for tests against an independent HTTP server. The port is read from the
+// server's start-up line; the process is ended when the object goes away.
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+namespace vitrix::test {
+
+class PhpServer {
+ public:
+  // ini_settings: "name=value" texts passed with -d.
+  explicit PhpServer(const std::string& router_script, const std::vector<std::string>& ini_settings = {});
+  ~PhpServer();
+  PhpServer(const PhpServer&) = delete;
+  PhpServer& operator=(const PhpServer&) = delete;
+
+  // 0 when the server could not be started.
+  int Port() const { return port_; }
+  std::string BaseURL() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+
+ private:
+  int ReadPort();
+
+  pid_t pid_ = -1;
+  int output_fd_ = -1;
+  int port_ = 0;
+};
+
+}  // namespace vitrix::test
