@@ -203,13 +203,16 @@ TEST(CookieStore, ExpiredCookiesGoAtTheNextCleanup) {
   manager.AddCookie("past=1; path=/; expires=Thu, 01-Jan-1998 00:00:00 GMT", kHost);
   manager.AddCookie("bad=1; path=/; expires=not a date", kHost);
   manager.AddCookie("future=1; path=/; expires=Wed, 01-Jan-2070 00:00:00 GMT", kHost);
+  // Two-digit years: 80 is 1980 (gone), 79 is 2079 (kept).
+  manager.AddCookie("eighty=1; path=/; expires=Tue, 01-Jan-80 00:00:00 GMT", kHost);
+  manager.AddCookie("seventynine=1; path=/; expires=Sun, 01-Jan-79 00:00:00 GMT", kHost);
   manager.AddCookie("session=1; path=/", kHost);
-  EXPECT_EQ(manager.CookieCollection().Count(), 5);
-  EXPECT_EQ(CookiesFor(manager, "http://www.example.org/"), "session=1; future=1");
-  EXPECT_EQ(manager.CookieCollection().Count(), 2);
+  EXPECT_EQ(manager.CookieCollection().Count(), 7);
+  EXPECT_EQ(CookiesFor(manager, "http://www.example.org/"), "session=1; seventynine=1; future=1");
+  EXPECT_EQ(manager.CookieCollection().Count(), 3);
   // The domain's list stays; a new cookie of a dropped name is appended.
   manager.AddCookie("zero=2; path=/", kHost);
-  EXPECT_EQ(CookiesFor(manager, "http://www.example.org/"), "zero=2; session=1; future=1");
+  EXPECT_EQ(CookiesFor(manager, "http://www.example.org/"), "zero=2; session=1; seventynine=1; future=1");
 }
 
 TEST(CookieStore, SetCookie2CreatesRfc2965CookiesAndBadPortsRaise) {
