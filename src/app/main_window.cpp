@@ -18,6 +18,8 @@
 #include "editor/image_control.h"
 #include "picture/surface.h"
 #include "publish/jpeg_export.h"
+#include "publish/service_address.h"
+#include "publish/upload.h"
 #include "platform/dialogs.h"
 #include "platform/documents_folder.h"
 #include "platform/guard.h"
@@ -138,6 +140,8 @@ void TForm1::CreateControls() {
   Timer1 = new TTimer(this);
   Timer1->SetInterval(kWatchInterval);
   Timer1->OnTimer = [this](QObject* sender) { Timer1Timer(sender); };
+
+  ConfigureUploadClient(but);
 }
 
 void TForm1::FormCreate(QObject*) {
@@ -202,6 +206,23 @@ void TForm1::sauvegardeimage() {
   nomimage = nouveaunom(dossiertravail);
   SaveCaptureAsJpeg(Form2->Image1->Picture(), cjpg->Position(), nomimage);
   ShowMessage(kSavedMessagePrefix + nomimage);
+}
+
+void TForm1::poster() {
+  TUploadHooks hooks;
+  hooks.addstatus = [this](const std::string& message, TColor color) {
+    addstatus(message, color);
+    // The window takes no input while the host is asked; the phase is
+    // painted now so that a slow host shows where the upload waits.
+    Statusb->repaint();
+  };
+  hooks.journal = [this](const std::string& line) { journal.WriteLine(line); };
+  hooks.addlink = [this](const std::string& link) {
+    affurl->AddLine(link);
+    affurl->SelectAll();
+    affurl->CopyToClipboard();
+  };
+  UploadCapture(but, ServiceBaseURL(), nomimage, hooks);
 }
 
 // One tick of the watch.

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/journal.h"
+#include "http/http_client.h"
 #include "picture/types.h"
 
 class QCheckBox;
@@ -50,6 +51,9 @@ class TForm1 : public QWidget {
   TMemo* affurl;       // the links box
   TStatusBar* Statusb;  // panel 0 is the status line
   TTimer* Timer1;       // the watch: 50 ms, off at start
+  // The HTTP client of the uploads. It lives as long as the window, so the
+  // host's cookies and the last reply carry over from one upload to the next.
+  TNetHTTP but;
 
   // The work folder (ends with the separator), the last capture saved, and the
   // journal, open from start-up to the window's closing.
@@ -73,6 +77,11 @@ class TForm1 : public QWidget {
   // Saves the editor's picture as the next numbered JPEG file of the work
   // folder at the chosen quality, and says under which name.
   void sauvegardeimage();
+  // Uploads the capture saved as nomimage to the image host and appends its
+  // forum tag (or kNoImageAddress) to the links box, whose whole
+  // text then goes to the clipboard. The phases show in the status line; the
+  // redirects met go to the journal.
+  void poster();
 
   // Shows a message in the status line, in the given colour.
   void addstatus(const std::string& message, TColor color);

@@ -9,7 +9,7 @@
 #include "http/http_client.h"
 #include "http/io_handler_memory.h"
 #include "http/net_exceptions.h"
-#include "http_test_peer.h"
+#include "support/http_test_peer.h"
 #include "rtl/streams.h"
 
 namespace vitrix {

@@ -11,7 +11,7 @@
 #include "http/io_handler_memory.h"
 #include "http/multipart_stream.h"
 #include "http/net_exceptions.h"
-#include "http_test_peer.h"
+#include "support/http_test_peer.h"
 #include "rtl/strings.h"
 #include "support/temp_dir.h"
 

@@ -12,7 +12,7 @@
 #include "http/io_handler_memory.h"
 #include "http/net_exceptions.h"
 #include "http/net_stack.h"
-#include "http_test_peer.h"
+#include "support/http_test_peer.h"
 #include "rtl/streams.h"
 
 namespace vitrix {

@@ -1,4 +1,4 @@
-#include "http_test_peer.h"
+#include "support/http_test_peer.h"
 
 #include <cstdlib>
 

@@ -1,0 +1,65 @@
+#pragma once
+
+// The upload of a saved capture to the image host, and the settings of the
+// HTTP client that carries it.
+//
+// The dialogue: the file is posted as the form field "fichier" to
+// B + "envoyer.php"; the host answers 302, then its Location is asked for
+// with a GET (B + Location), which answers 302 again, and that Location is
+// asked for in turn and answers the result page. The client does not follow
+// redirects itself: each 302 arrives as an error, which the upload swallows
+// after writing B + Location to the journal. Every phase runs whatever
+// happened in the one before; the result page (and any other success body)
+// is collected in one text, where the image address is looked for at the end.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "picture/types.h"
+
+namespace vitrix {
+
+class TNetHTTP;
+
+inline constexpr const char* kStatusUploadPhase1 = "Envoi fichier phase 1";
+inline constexpr const char* kStatusUploadPhase2 = "Envoi fichier phase 2";
+inline constexpr const char* kStatusUploadPhase3 = "Envoi fichier phase 3";
+inline constexpr const char* kStatusUploadPhase4 = "Envoi fichier phase 4";
+inline constexpr const char* kStatusUploadDone = "Fichier exp\xE9" "di\xE9 avec succ\xE8s";
+inline constexpr const char* kStatusUploadFailed = "Echec de l'envoi du fichier";
+
+inline constexpr const char* kUploadPage = "envoyer.php";
+inline constexpr const char* kUploadField = "fichier";
+inline constexpr const char* kUploadPartType = "multipart/form-data";
+
+// How long a request may wait for the host: to connect, and between two
+// pieces of a reply (or of the request going out).
+inline constexpr int kUploadTimeoutMs = 30000;
+// The reply bodies of one upload are kept in memory up to this size; a reply
+// that would go past it fails its phase.
+inline constexpr int64_t kMaxReplyText = int64_t{16} << 20;
+
+// Gives the client the main window's settings: the request values, cookies
+// kept, no proxy credentials, over-long header lines refused, and the time
+// limit above.
+void ConfigureUploadClient(TNetHTTP& but);
+
+// What an upload reports to the window it runs for.
+struct TUploadHooks {
+  // A status line text and its colour.
+  std::function<void(const std::string& message, TColor color)> addstatus;
+  // A line for the journal: the address a 302 sent the upload to.
+  std::function<void(const std::string& line)> journal;
+  // The forum tag, or kNoImageAddress: a new last line of the links box.
+  std::function<void(const std::string& link)> addlink;
+};
+
+// One upload of the file nomimage to the host at base address B (ending with
+// "/"), through but. Network and protocol failures are swallowed phase by
+// phase; the upload then ends with kStatusUploadFailed in red and
+// kNoImageAddress as its link. Only a file that cannot be opened
+// (EFOpenError) ends it early, before anything was sent.
+void UploadCapture(TNetHTTP& but, const std::string& B, const std::string& nomimage, const TUploadHooks& hooks);
+
+}  // namespace vitrix
