@@ -1,12 +1,11 @@
 // Finding the image address in result pages, and the host's base address.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
 #include <string>
 
 #include "publish/image_address.h"
 #include "publish/service_address.h"
+#include "support/scoped_env.h"
 
 namespace vitrix {
 namespace {
@@ -52,39 +51,21 @@ TEST(Extraiturl, MarkerIsMatchedAsWindows1252Bytes) {
   EXPECT_EQ(extraiturl(page), "[img]http://h/\xE9t\xE9.jpg[/img]");
 }
 
-// Sets or clears an environment variable for one scope.
-class ScopedVariable {
- public:
-  ScopedVariable(const char* name, std::optional<std::string> value) : name_(name) {
-    if (const char* old = std::getenv(name)) saved_ = old;
-    if (value) ::setenv(name, value->c_str(), 1);
-    else ::unsetenv(name);
-  }
-  ~ScopedVariable() {
-    if (saved_) ::setenv(name_, saved_->c_str(), 1);
-    else ::unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> saved_;
-};
-
 TEST(ServiceBaseURL, BuiltInAddressUnlessTheEnvironmentNamesAnother) {
   {
-    ScopedVariable unset("VITRIX_SERVICE_URL", std::nullopt);
+    test::ScopedEnv unset("VITRIX_SERVICE_URL", std::nullopt);
     EXPECT_EQ(ServiceBaseURL(), WithFinalSlash(VITRIX_DEFAULT_SERVICE_URL));
   }
   {
-    ScopedVariable empty("VITRIX_SERVICE_URL", "");
+    test::ScopedEnv empty("VITRIX_SERVICE_URL", "");
     EXPECT_EQ(ServiceBaseURL(), WithFinalSlash(VITRIX_DEFAULT_SERVICE_URL));
   }
   {
-    ScopedVariable set("VITRIX_SERVICE_URL", "http://images.example.org:81/vitrix");
+    test::ScopedEnv set("VITRIX_SERVICE_URL", "http://images.example.org:81/vitrix");
     EXPECT_EQ(ServiceBaseURL(), "http://images.example.org:81/vitrix/");
   }
   {
-    ScopedVariable set("VITRIX_SERVICE_URL", "http://127.0.0.1:8080/");
+    test::ScopedEnv set("VITRIX_SERVICE_URL", "http://127.0.0.1:8080/");
     EXPECT_EQ(ServiceBaseURL(), "http://127.0.0.1:8080/");
   }
 }

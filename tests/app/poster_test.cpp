@@ -1,0 +1,196 @@
+// The main window's upload against scripted loopback hosts: the links box,
+// the clipboard, the status line and the journal after each kind of dialogue.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "controls/memo.h"
+#include "controls/status_bar.h"
+#include "platform/scripted_dialogs.h"
+#include "platform/scripted_documents_folder.h"
+#include "platform/scripted_text_clipboard.h"
+#include "support/http_test_peer.h"
+#include "support/loopback_server.h"
+#include "support/scoped_env.h"
+#include "support/temp_dir.h"
+
+namespace vitrix {
+namespace {
+
+using test::ScriptedHttpServer;
+using Texts = std::vector<std::string>;
+
+const std::string kNotFound = "Pas d'url image trouv\xE9" "e";
+const std::string kDone = "Fichier exp\xE9" "di\xE9 avec succ\xE8s";
+const std::string kFailed = "Echec de l'envoi du fichier";
+
+std::string Reply(const std::string& status, const std::string& headers, const std::string& body) {
+  return "HTTP/1.1 " + status + "\r\n" + headers + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
+         body;
+}
+
+std::string Page(const std::string& address) {
+  return "<html><p>Image H\xE9" "berg\xE9" "e : <a href=\"" + address + "\">ici</a></p></html>";
+}
+
+std::string Redirect(const std::string& location) {
+  return Reply("302 Found", "Location: " + location + "\r\n", "<p>Redirection</p>");
+}
+
+// The request line of a request the host received.
+std::string RequestLine(const std::string& request) { return request.substr(0, request.find("\r\n")); }
+
+// A main window over a temporary work folder, with scripted dialogs and
+// clipboard, and a saved capture 1.jpg to upload.
+class PosterTest : public ::testing::Test {
+ protected:
+  PosterTest() {
+    form_.nomimage = form_.dossiertravail + "1.jpg";
+    std::filesystem::copy_file(dir_.WriteFile("capture.jpg", "\xFF\xD8\xFF\xE0 capture \xFF\xD9"), form_.nomimage);
+  }
+
+  // Uploads to the host at base (the environment variable names it, as it
+  // would for a self-hosted service).
+  void PostTo(const std::string& base) {
+    test::ScopedEnv service("VITRIX_SERVICE_URL", base);
+    form_.poster();
+  }
+  static std::string Base(int port) { return "http://127.0.0.1:" + std::to_string(port) + "/"; }
+
+  // The journal's lines after the start line.
+  Texts JournalAfterStart() const {
+    const std::string text = test::ReadWholeFile(form_.dossiertravail + "vitrix.log");
+    Texts lines;
+    for (size_t at = text.find("\r\n") + 2; at < text.size();) {
+      const size_t end = text.find("\r\n", at);
+      lines.push_back(text.substr(at, end - at));
+      at = end + 2;
+    }
+    return lines;
+  }
+
+  std::string Status() const { return form_.Statusb->PanelText(0); }
+
+  test::TempDir dir_;
+  std::string documents_ = [this] {
+    std::filesystem::create_directories(dir_.Path() + "Documents");
+    return dir_.Path() + "Documents";
+  }();
+  TFixedDocumentsFolder folder_{documents_};
+  TScopedPlatform<IDocumentsFolder> use_folder_{folder_};
+  TScriptedDialogs dialogs_;
+  TScopedPlatform<IDialogs> use_dialogs_{dialogs_};
+  TRecordingTextClipboard clipboard_;
+  TScopedPlatform<ITextClipboard> use_clipboard_{clipboard_};
+  TForm1 form_;
+};
+
+TEST_F(PosterTest, TwoRedirectsThenTheResultPageGiveTheTagAndTwoJournalLines) {
+  ScriptedHttpServer host({{{Redirect("traitement.php?image=a1")}, true},
+                           {{Redirect("resultat.php?image=a1")}, true},
+                           {{Reply("200 OK", "", Page("http://h.example/images/a1.jpg"))}, true}});
+  PostTo(host.BaseURL());
+  EXPECT_EQ(form_.affurl->Text(), "[img]http://h.example/images/a1.jpg[/img]\r\n");
+  EXPECT_EQ(clipboard_.Texts(), (Texts{form_.affurl->Text()}));
+  EXPECT_EQ(Status(), kDone);
+  EXPECT_EQ(form_.Statusb->FontColor(), clGreen);
+  EXPECT_EQ(JournalAfterStart(),
+            (Texts{host.BaseURL() + "traitement.php?image=a1", host.BaseURL() + "resultat.php?image=a1"}));
+  EXPECT_TRUE(dialogs_.Shown().empty());
+}
+
+TEST_F(PosterTest, WithoutLocationBothGetsAskForTheBaseAndTheBodiesFollowEachOther) {
+  // The tag only exists once the three bodies are put end to end.
+  ScriptedHttpServer host({{{Reply("200 OK", "", "<p>Image H\xE9" "berg\xE9" "e : ")}, true},
+                           {{Reply("200 OK", "", "<a href=\"http://h/")}, true},
+                           {{Reply("200 OK", "", "2.jpg\">")}, true}});
+  PostTo(host.BaseURL());
+  const Texts requests = host.Requests();
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_EQ(RequestLine(requests[1]), "GET / HTTP/1.1");
+  EXPECT_EQ(RequestLine(requests[2]), "GET / HTTP/1.1");
+  EXPECT_EQ(form_.affurl->Text(), "[img]http://h/2.jpg[/img]\r\n");
+  EXPECT_EQ(Status(), kDone);
+  EXPECT_TRUE(JournalAfterStart().empty());
+}
+
+TEST_F(PosterTest, ASuccessCarryingALocationIsFollowedWithoutItsBodyOrAJournalLine) {
+  ScriptedHttpServer host(
+      {{{Reply("200 OK", "Location: suite.php\r\n", Page("http://h/jete-1.jpg"))}, true},
+       {{Reply("200 OK", "Location: fin.php\r\n", Page("http://h/jete-2.jpg"))}, true},
+       {{Reply("200 OK", "", "<p>Image H\xE9" "berg\xE9" "e : \"http://h/garde.jpg\"</p>")}, true}});
+  PostTo(host.BaseURL());
+  const Texts requests = host.Requests();
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_EQ(RequestLine(requests[1]), "GET /suite.php HTTP/1.1");
+  EXPECT_EQ(RequestLine(requests[2]), "GET /fin.php HTTP/1.1");
+  EXPECT_EQ(form_.affurl->Text(), "[img]http://h/garde.jpg[/img]\r\n");
+  EXPECT_TRUE(JournalAfterStart().empty());
+}
+
+TEST_F(PosterTest, ARefusalPageIsAFailureEvenWithAnAddressInIt) {
+  ScriptedHttpServer host({{{Reply("200 OK", "", "<p class=\"gras\">ERREUR : le fichier n'est pas une image JPEG.</p>" +
+                                                       Page("http://h/1.jpg"))},
+                            true},
+                           {{Reply("404 Not Found", "", "<p class=\"gras\">ERREUR : introuvable</p>")}, true},
+                           {{Reply("404 Not Found", "", "")}, true}});
+  PostTo(host.BaseURL());
+  EXPECT_EQ(form_.affurl->Text(), kNotFound + "\r\n");
+  EXPECT_EQ(clipboard_.Texts(), (Texts{kNotFound + "\r\n"}));
+  EXPECT_EQ(Status(), kFailed);
+  EXPECT_EQ(form_.Statusb->FontColor(), clRed);
+  EXPECT_TRUE(dialogs_.Shown().empty());
+}
+
+TEST_F(PosterTest, AnUnreachableHostAtTheFirstUploadFailsQuietly) {
+  test::RefusingPort nobody;
+  PostTo(Base(nobody.Port()));
+  EXPECT_EQ(form_.but.ResponseCode(), -1);
+  EXPECT_EQ(form_.affurl->Text(), kNotFound + "\r\n");
+  EXPECT_EQ(clipboard_.Texts(), (Texts{kNotFound + "\r\n"}));
+  EXPECT_EQ(Status(), kFailed);
+  EXPECT_TRUE(JournalAfterStart().empty());
+  EXPECT_TRUE(dialogs_.Shown().empty());
+}
+
+TEST_F(PosterTest, TwoUploadsGiveTwoLinesInTheBoxAndOnTheClipboard) {
+  ScriptedHttpServer host({{{Redirect("r?1")}, true},
+                           {{Redirect("s?1")}, true},
+                           {{Reply("200 OK", "", Page("http://h/1.jpg"))}, true},
+                           {{Redirect("r?2")}, true},
+                           {{Redirect("s?2")}, true},
+                           {{Reply("200 OK", "", Page("http://h/2.jpg"))}, true}});
+  PostTo(host.BaseURL());
+  PostTo(host.BaseURL());
+  const std::string both = "[img]http://h/1.jpg[/img]\r\n[img]http://h/2.jpg[/img]\r\n";
+  EXPECT_EQ(form_.affurl->Text(), both);
+  EXPECT_EQ(clipboard_.Texts(), (Texts{"[img]http://h/1.jpg[/img]\r\n", both}));
+  const std::string b = host.BaseURL();
+  EXPECT_EQ(JournalAfterStart(), (Texts{b + "r?1", b + "s?1", b + "r?2", b + "s?2"}));
+}
+
+// A request that fails before any reply leaves the last reply in the client:
+// each phase of an upload to a host that went away sees the 302 that ended
+// the upload before, and asks for that reply's Location again.
+TEST_F(PosterTest, AHostGoneAtALaterUploadLeavesTheLastReplyInPlace) {
+  std::optional<ScriptedHttpServer> host(std::vector<test::ScriptedConnection>{
+      {{Redirect("a")}, true}, {{Redirect("b")}, true}, {{Redirect("c")}, true}});
+  const std::string b = host->BaseURL();
+  PostTo(b);
+  EXPECT_EQ(host->Requests().size(), 3u);
+  host.reset();  // the port now refuses connections
+
+  PostTo(b);
+  EXPECT_EQ(form_.but.ResponseCode(), 302);
+  EXPECT_EQ(JournalAfterStart(), (Texts{b + "a", b + "b", b + "c", b + "c", b + "c", b + "c"}));
+  EXPECT_EQ(form_.affurl->Text(), kNotFound + "\r\n" + kNotFound + "\r\n");
+  EXPECT_EQ(Status(), kFailed);
+  EXPECT_TRUE(dialogs_.Shown().empty());
+}
+
+}  // namespace
+}  // namespace vitrix
