@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the image host with curl: the upload, the two redirects with the
 # cookie, the result page in Windows-1252, the stored image served
-# byte-identical, and the refusals.
+# byte-identical, the refusals, and the address that links name (the Host
+# asked for when it is a plain host name, else the public address set).
 set -euo pipefail
 export LC_ALL=C  # the pages are Windows-1252 bytes
 serve="$1"
@@ -20,12 +21,25 @@ check() {  # check <description> <command...>
   if "$@"; then echo "ok   - $what"; else echo "FAIL - $what"; failures=$((failures + 1)); fi
 }
 
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
-# A small size limit keeps the oversized case quick; the server stops by itself.
-IMAGEHOST_DATA="$work/data" IMAGEHOST_MAX_BYTES=200000 timeout 100 "$serve" "$port" >"$work/server.log" 2>&1 &
-server_pid=$!
+# start_host <log> [VAR=value...]: starts the host on a port the system picks
+# (it stops by itself) and sets server_pid and port from its start-up line.
+start_host() {
+  local log="$1"; shift
+  : >"$log"
+  env IMAGEHOST_DATA="$work/data" "$@" timeout 100 "$serve" 0 >"$log" 2>&1 &
+  server_pid=$!
+  port=""
+  for _ in $(seq 100); do
+    port=$(sed -n 's/.*(http:\/\/127\.0\.0\.1:\([0-9]*\)) started.*/\1/p' "$log" | head -n 1)
+    [ -n "$port" ] && break
+    sleep 0.05
+  done
+  [ -n "$port" ] || { echo "the host did not start:"; cat "$log"; exit 1; }
+}
+
+# A small size limit keeps the oversized case quick.
+start_host "$work/server.log" IMAGEHOST_MAX_BYTES=200000
 base="http://127.0.0.1:$port"
-for _ in $(seq 50); do curl -s -o /dev/null "$base/" && break; sleep 0.1; done
 
 # A small JPEG, and a noisy one above the limit.
 python3 - "$work" <<'PY'
@@ -58,10 +72,17 @@ check "result page answers 200" grep -aq '^HTTP/1.1 200' "$work/h3"
 check "result page says windows-1252" grep -aqi 'charset=windows-1252' "$work/h3"
 check "marker is in Windows-1252" grep -aq $'Image H\xE9berg\xE9e : <a href="http://127.0.0.1:'"$port"'/images/' "$work/result.html"
 address=$(grep -ao $'Image H\xE9berg\xE9e : <a href="[^"]*"' "$work/result.html" | sed 's/.*href="//; s/"$//')
-curl -s -o "$work/fetched.jpg" "$address"
+curl -s -D "$work/h4" -o "$work/fetched.jpg" "$address"
 check "stored image is served byte-identical" cmp -s "$work/small.jpg" "$work/fetched.jpg"
+check "stored image is served as a JPEG only" grep -aqi '^X-Content-Type-Options: nosniff' "$work/h4"
 stored=$(ls "$work/data/images")
 check "stored under a random name" bash -c "[[ '$stored' =~ ^[0-9a-f]{32}\.jpg$ ]]"
+
+# A Host that is not a host name is not echoed into the page.
+token=$(awk '$6 == "vitrix_envoi" { print $7 }' "$work/jar")
+curl -s -o "$work/badhost.html" -H 'Host: x"><b>y' -b "vitrix_envoi=$token" "$base/$location2"
+check "an odd Host gives the server's own address" grep -aq "href=\"http://127.0.0.1:$port/images/" "$work/badhost.html"
+check "an odd Host is not echoed" bash -c "! grep -aq '<b>y' '$work/badhost.html'"
 
 # 4. curl following the redirects itself lands on the same kind of page.
 curl -s -L -b '' -H 'Expect:' -F "fichier=@$work/small.jpg" -o "$work/followed.html" "$base/envoyer.php"
@@ -81,7 +102,14 @@ check "an unknown image is refused" refused unknown.html "cette image est inconn
 check "only the accepted uploads are stored" test "$(ls "$work/data/images" | wc -l)" -eq 2
 check "unknown pages are 404" test "$(curl -s -o /dev/null -w '%{http_code}' "$base/nothing")" = 404
 
+# 6. Behind a reverse proxy, links name the public address.
+kill "$server_pid"; wait "$server_pid" 2>/dev/null || true
+start_host "$work/public.log" IMAGEHOST_PUBLIC_URL=https://images.example.org/vitrix
+base="http://127.0.0.1:$port"
+curl -s -o "$work/public.html" -b "$work/jar" "$base/$location2"
+check "links name the public address" grep -aq 'href="https://images.example.org/vitrix/images/' "$work/public.html"
+
 if [ "$failures" -ne 0 ]; then
-  echo "$failures check(s) failed; server log:"; cat "$work/server.log"
+  echo "$failures check(s) failed; server logs:"; cat "$work/server.log" "$work/public.log" 2>/dev/null
   exit 1
 fi

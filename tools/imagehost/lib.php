@@ -6,8 +6,10 @@ const COOKIE_NAME = 'vitrix_envoi';
 
 function data_dir(): string {
     $dir = getenv('IMAGEHOST_DATA') ?: __DIR__ . '/data';
-    if (!is_dir("$dir/images")) {
-        mkdir("$dir/images", 0775, true);
+    // Two workers may both find the folder missing: the second mkdir fails
+    // harmlessly.
+    if (!is_dir("$dir/images") && !@mkdir("$dir/images", 0775, true) && !is_dir("$dir/images")) {
+        throw new RuntimeException("cannot create $dir/images");
     }
     return $dir;
 }
@@ -39,10 +41,16 @@ function token_for(string $name): string {
     return hash_hmac('sha256', $name, secret());
 }
 
+// The key of the upload tokens, made once per data folder. It is written to a
+// temporary file and linked into place, so that concurrent first requests
+// all end up with the one secret that won, never with a half-written one.
 function secret(): string {
     $file = data_dir() . '/secret';
     if (!is_file($file)) {
-        file_put_contents($file, bin2hex(random_bytes(32)), LOCK_EX);
+        $temporary = $file . '.' . bin2hex(random_bytes(8));
+        file_put_contents($temporary, bin2hex(random_bytes(32)));
+        @link($temporary, $file);
+        unlink($temporary);
     }
     return trim(file_get_contents($file));
 }
@@ -52,8 +60,19 @@ function has_valid_cookie(string $name): bool {
     return is_string($sent) && hash_equals(token_for($name), $sent);
 }
 
+// The address the host is reached at, as links name it: IMAGEHOST_PUBLIC_URL
+// when it is set (a host behind a reverse proxy, or under https), otherwise
+// the Host the client asked for. A Host that is not a plain name or address
+// with an optional port is not echoed into pages.
 function base_url(): string {
-    $host = $_SERVER['HTTP_HOST'] ?? ('127.0.0.1:' . $_SERVER['SERVER_PORT']);
+    $public = getenv('IMAGEHOST_PUBLIC_URL');
+    if (is_string($public) && $public !== '') {
+        return rtrim($public, '/') . '/';
+    }
+    $host = $_SERVER['HTTP_HOST'] ?? '';
+    if (!preg_match('/^([A-Za-z0-9.-]+|\[[0-9A-Fa-f:.]+\])(:[0-9]{1,5})?$/', $host)) {
+        $host = '127.0.0.1:' . $_SERVER['SERVER_PORT'];
+    }
     return 'http://' . $host . '/';
 }
 
@@ -66,6 +85,9 @@ function serve_image(string $name): void {
     }
     header('Content-Type: image/jpeg');
     header('Content-Length: ' . filesize($file));
+    // A stored image never changes; it is only ever shown as an image.
+    header('Cache-Control: public, max-age=31536000, immutable');
+    header('X-Content-Type-Options: nosniff');
     readfile($file);
 }
 

@@ -11,7 +11,7 @@ if (!has_valid_cookie($name)) {
     refuse('cet envoi ne vous appartient pas (cookie absent ou incorrect).');
     return;
 }
-$address = base_url() . 'images/' . $name;
+$address = htmlspecialchars(base_url() . 'images/' . $name, ENT_QUOTES | ENT_HTML401, 'Windows-1252');
 send_page("Image h\xE9berg\xE9e",
     "<h1>Votre image est en ligne</h1>\r\n"
     . "<p>Image H\xE9berg\xE9e : <a href=\"$address\">$address</a></p>\r\n"
