@@ -32,7 +32,7 @@ std::string OwnFileName(const std::string& path) {
 // 302 reply sent the upload to. The client keeps the status and Location of
 // the last reply it read, also when this request failed before any reply.
 template <class Request>
-void Guarded(TNetHTTP& but, const std::string& B, const TUploadHooks& hooks, Request&& request) {
+void RunPhase(TNetHTTP& but, const std::string& B, const TUploadHooks& hooks, Request&& request) {
   try {
     request();
   } catch (const std::exception&) {
@@ -67,11 +67,11 @@ void UploadCapture(TNetHTTP& but, const std::string& B, const std::string& nomim
   formulaire.SetPosition(0);
 
   hooks.addstatus(kStatusUploadPhase2, clGreen);
-  Guarded(but, B, hooks, [&] { but.Post(B + kUploadPage, formulaire, &reponse); });
+  RunPhase(but, B, hooks, [&] { but.Post(B + kUploadPage, formulaire, &reponse); });
   hooks.addstatus(kStatusUploadPhase3, clGreen);
-  Guarded(but, B, hooks, [&] { but.Get(B + but.Response().Location(), &reponse); });
+  RunPhase(but, B, hooks, [&] { but.Get(B + but.Response().Location(), &reponse); });
   hooks.addstatus(kStatusUploadPhase4, clGreen);
-  Guarded(but, B, hooks, [&] { but.Get(B + but.Response().Location(), &reponse); });
+  RunPhase(but, B, hooks, [&] { but.Get(B + but.Response().Location(), &reponse); });
 
   // Success is a forum tag found, not merely the end of the dialogue.
   const std::string link = extraiturl(reponse.View());

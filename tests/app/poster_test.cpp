@@ -21,17 +21,13 @@
 namespace vitrix {
 namespace {
 
+using test::Reply;
 using test::ScriptedHttpServer;
 using Texts = std::vector<std::string>;
 
 const std::string kNotFound = "Pas d'url image trouv\xE9" "e";
 const std::string kDone = "Fichier exp\xE9" "di\xE9 avec succ\xE8s";
 const std::string kFailed = "Echec de l'envoi du fichier";
-
-std::string Reply(const std::string& status, const std::string& headers, const std::string& body) {
-  return "HTTP/1.1 " + status + "\r\n" + headers + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
-         body;
-}
 
 std::string Page(const std::string& address) {
   return "<html><p>Image H\xE9" "berg\xE9" "e : <a href=\"" + address + "\">ici</a></p></html>";

@@ -19,15 +19,11 @@ namespace vitrix {
 namespace {
 
 using test::ScriptedConnection;
+using test::Reply;
 using test::ScriptedHttpServer;
 
 const std::string kPage =
     "<html><p>Image H\xE9" "berg\xE9" "e : <a href=\"http://img.example.org/1.jpg\">ici</a></p></html>";
-
-std::string Reply(const std::string& status, const std::string& headers, const std::string& body) {
-  return "HTTP/1.1 " + status + "\r\n" + headers + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
-         body;
-}
 
 // What the publishing code does: three requests, each failure swallowed; a
 // 302 leaves a journal line.

@@ -19,15 +19,11 @@
 namespace vitrix {
 namespace {
 
+using test::Reply;
 using test::ScriptedHttpServer;
 using Status = std::pair<std::string, TColor>;
 using Statuses = std::vector<Status>;
 using Texts = std::vector<std::string>;
-
-std::string Reply(const std::string& status, const std::string& headers, const std::string& body) {
-  return "HTTP/1.1 " + status + "\r\n" + headers + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
-         body;
-}
 
 std::string ResultPage(const std::string& address) {
   return "<p>Image H\xE9" "berg\xE9" "e : <a href=\"" + address + "\">" + address + "</a></p>";

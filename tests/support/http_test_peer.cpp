@@ -6,6 +6,11 @@
 
 namespace vitrix::test {
 
+std::string Reply(const std::string& status, const std::string& headers, const std::string& body) {
+  return "HTTP/1.1 " + status + "\r\n" + headers + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
+         body;
+}
+
 std::string ReadRequest(PeerConnection& peer, size_t& offset) {
   size_t head_end = std::string::npos;
   while ((head_end = peer.Received().find("\r\n\r\n", offset)) == std::string::npos) {

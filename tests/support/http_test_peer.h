@@ -13,6 +13,10 @@
 
 namespace vitrix::test {
 
+// A reply made of "HTTP/1.1 " + status, the header lines given (each ending
+// in CR LF), a Content-Length for body, and body.
+std::string Reply(const std::string& status, const std::string& headers, const std::string& body);
+
 // One request (head and as many body bytes as its Content-Length says) from
 // what the connection received after offset, which moves past it. Empty
 // when the client closes or the deadline passes first.
