@@ -23,6 +23,7 @@
 #include "platform/dialogs.h"
 #include "platform/documents_folder.h"
 #include "platform/guard.h"
+#include "platform/print_screen.h"
 #include "platform/qt_text.h"
 #include "rtl/strings.h"
 
@@ -165,6 +166,12 @@ void TForm1::addstatus(const std::string& message, TColor color) {
 
 void TForm1::Bout1Click(QObject*) {
   if (!Timer1->Enabled()) {
+    // Without a readable keyboard the watch would never see a press: it stays
+    // off and the status line says why.
+    if (const char* blind = PrintScreenStartMessage(PrintScreen().Start())) {
+      addstatus(blind, clRed);
+      return;
+    }
     // The new begin colour shows with the caption change that repaints.
     Bout1->Gradient().SetBeginColor(clRed);
     Timer1->SetEnabled(true);
@@ -173,6 +180,7 @@ void TForm1::Bout1Click(QObject*) {
   } else {
     Bout1->Gradient().SetBeginColor(clGreen);
     Timer1->SetEnabled(false);
+    PrintScreen().Stop();
     Bout1->SetCaption("Activer la surveillance");
     addstatus(kStatusWatchOff, clGreen);
   }
@@ -224,9 +232,6 @@ void TForm1::poster() {
   };
   UploadCapture(but, ServiceBaseURL(), nomimage, hooks);
 }
-
-// One tick of the watch.
-void TForm1::Timer1Timer(QObject*) {}
 
 // A window restored from the task bar gets a show event too, sent by the
 // window system (spontaneous): only the program's own showing counts.

@@ -31,6 +31,10 @@ inline constexpr const char* kStatusFolderOk = "Dossier ok";
 inline constexpr const char* kStatusWatchOn = "Surveillance en cours";
 inline constexpr const char* kStatusWatchOff = "Surveillance termin\xE9" "e";
 
+// The question asked before showing a capture when automatic preview is off.
+inline constexpr const char* kPreviewQuestion = "Voulez vous voir l'image contenue dans le presse papier";
+inline constexpr const char* kPreviewCaption = "Image du presse papier";
+
 class TForm1 : public QWidget {
  public:
   // Builds the controls, then runs FormCreate; an error there is shown in the
@@ -71,6 +75,13 @@ class TForm1 : public QWidget {
   void cjpgChanging(QObject* Sender, bool& AllowChange, int32_t NewPosition);
   void Timer1Timer(QObject* Sender);
 
+  // One tick of the watch: when Print Screen is down and the clipboard offers
+  // a bitmap, the bitmap becomes the capture, is shown (at once or after a
+  // question) and is saved, uploaded and deleted as cg says. The timer is off
+  // for the whole tick; an error ends the tick in the error box, and the
+  // watch goes on once the box is closed.
+  void UtilisationGetKeyState();
+
   // Shows the capture editor modally at the screen's top-left corner;
   // returns when the user closed it.
   void voirimage();
@@ -94,6 +105,12 @@ class TForm1 : public QWidget {
 
  private:
   void CreateControls();
+  // The steps of a tick that run with the clipboard held.
+  void TakeCapture();
+  void RestoreFromMinimised();
+  void ImportCapture();
+  void Preview();
+  void RunAction();
 };
 
 // The main window of the running program.

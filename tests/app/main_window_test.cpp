@@ -23,6 +23,7 @@
 #include "platform/qt_text.h"
 #include "platform/scripted_clock.h"
 #include "platform/scripted_dialogs.h"
+#include "platform/scripted_print_screen.h"
 #include "platform/scripted_documents_folder.h"
 #include "platform/scripted_text_clipboard.h"
 #include "rtl/exceptions.h"
@@ -55,6 +56,8 @@ class MainWindowTest : public ::testing::Test {
   TScopedPlatform<IDialogs> use_dialogs_{dialogs_};
   TRecordingTextClipboard clipboard_;
   TScopedPlatform<ITextClipboard> use_clipboard_{clipboard_};
+  TScriptedPrintScreen key_;
+  TScopedPlatform<IPrintScreen> use_key_{key_};
 };
 
 TEST_F(MainWindowTest, FirstStartCreatesTheWorkFolderAndStartsTheJournal) {
@@ -152,6 +155,40 @@ TEST_F(MainWindowTest, WatchButtonSwitchesCaptionGradientTimerAndStatus) {
   EXPECT_EQ(form.Bout1->Gradient().BeginColor(), clGreen);
   EXPECT_EQ(form.Statusb->PanelText(0), "Surveillance termin\xE9" "e");
   EXPECT_EQ(form.Bout1->Look().Pixel(3, 10), off_look);
+}
+
+TEST_F(MainWindowTest, TheWatchTakesTheKeyWhenSwitchedOnAndGivesItBackWhenSwitchedOff) {
+  TForm1 form;
+  form.Bout1Click(form.Bout1);
+  EXPECT_EQ(key_.StartCalls(), 1);
+  EXPECT_TRUE(key_.Started());
+  form.Bout1Click(form.Bout1);
+  EXPECT_EQ(key_.StopCalls(), 1);
+  EXPECT_FALSE(key_.Started());
+}
+
+TEST_F(MainWindowTest, AWatchThatCannotSeeTheKeyStaysOffAndSaysWhy) {
+  const std::pair<TPrintScreenStart, std::string> blind[] = {
+      {TPrintScreenStart::NoKeyboardState,
+       "Surveillance impossible : l'\xE9tat du clavier n'est pas lisible (pas de serveur X)"},
+      {TPrintScreenStart::NoPrintScreenKey, "Surveillance impossible : le clavier n'a pas de touche Impr. \xE9" "cran"},
+  };
+  for (const auto& [start, message] : blind) {
+    TForm1 form;
+    key_.SetStartAnswer(start);
+    form.Bout1Click(form.Bout1);
+    EXPECT_FALSE(form.Timer1->Enabled());
+    EXPECT_EQ(form.Bout1->Caption(), "Activer la surveillance");
+    EXPECT_EQ(form.Bout1->Gradient().BeginColor(), clGreen);
+    EXPECT_EQ(form.Statusb->PanelText(0), message);
+    EXPECT_EQ(form.Statusb->FontColor(), clRed);
+  }
+  // Once the key can be read, the next click switches the watch on.
+  TForm1 form;
+  key_.SetStartAnswer(TPrintScreenStart::HeldByOtherProgram);
+  form.Bout1Click(form.Bout1);
+  EXPECT_TRUE(form.Timer1->Enabled());
+  EXPECT_EQ(form.Statusb->PanelText(0), "Surveillance en cours");
 }
 
 void SendToBout1(TForm1& form, QEvent::Type type) {
