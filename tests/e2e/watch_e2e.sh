@@ -1,0 +1,268 @@
+#!/usr/bin/env bash
+# The whole road in the real program on a private X desktop (Xvfb + openbox):
+# the watch switched on with the pointer, Print Screen pressed with xdotool,
+# the capture masked in the editor, saved, uploaded to the local image host
+# (tools/imagehost, on a free port through VITRIX_SERVICE_URL) and the forum
+# tag read back from the clipboard.
+#   watch_e2e.sh path/to/vitrix path/to/print_key_holder RUN
+# RUN is one of:
+#   upload      a stand-in screenshot tool holds Print Screen; the picture it
+#               "takes" (a PNG from xclip) arrives just after the press, while
+#               an older PNG already on the clipboard is ignored; "Sauvegarder
+#               et héberger": the file, the host's copy, the journal and the tag
+#   own         nobody holds the key: vitrix captures the screen itself, with
+#               a window of known colours on it, and never the older PNG;
+#               "Sauvegader"
+#   uploadonly  own capture, no automatic preview (the question is answered
+#               No), "Héberger uniquement": uploaded, then the file is deleted
+#   hostdown    the host has stopped: "Héberger uniquement" keeps the file,
+#               says so, and the status line shows the failure in red
+set -euo pipefail
+export LC_ALL=C
+
+binary=$1
+holder_program=$2
+run=$3
+root=${VITRIX_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}
+# shellcheck source=../../scripts/lib/xsession.sh
+source "$root/scripts/lib/xsession.sh"
+work=$(mktemp -d)
+helpers=()
+cleanup() {
+  local pid
+  for pid in "${helpers[@]}"; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  xsession_stop
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL ($run): $*" >&2
+  echo "--- windows: $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' '|')" >&2
+  echo "--- program output" >&2
+  cat "$work/program.log" >&2 || true
+  [ -f "$work/host.log" ] && { echo "--- image host" >&2; cat "$work/host.log" >&2; }
+  exit 1
+}
+
+# The first visible window whose title matches, or nothing after $2 s (20).
+window_named() {
+  local _ found=""
+  for _ in $(seq $((${2:-20} * 10))); do
+    found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
+    [ -n "$found" ] && break
+    sleep 0.1
+  done
+  echo "$found"
+}
+# Answers the message box titled $1 with key $2 (Return: its default button).
+answer() {
+  local box
+  box=$(window_named "$1")
+  [ -n "$box" ] || fail "no message box \"$1\" ($3)"
+  sleep 0.3
+  xdotool windowactivate --sync "$box" key "$2"
+}
+# Clicks at a point of the main window's client area.
+click_main() { xdotool mousemove --window "$main" "$1" "$2" click 1; sleep 0.3; }
+# Offers a picture file on the clipboard; xclip keeps serving it until
+# another program takes the clipboard.
+offer_png() {
+  xclip -quiet -selection clipboard -t image/png -i "$1" >/dev/null 2>&1 &
+  helpers+=($!)
+}
+clipboard_text() { xclip -o -selection clipboard 2>/dev/null || true; }
+# "R G B" of one pixel of a picture file.
+pixel_of() { convert "$1" -crop "1x1+$2+$3" +repage -depth 8 txt:- | sed -n 's/.*srgb(\([0-9]*\),\([0-9]*\),\([0-9]*\)).*/\1 \2 \3/p'; }
+# Whether a pixel is within 40 of a colour in each channel.
+pixel_near() {
+  local r g b
+  read -r r g b < <(pixel_of "$1" "$2" "$3")
+  [ -n "$r" ] && (( ${r} - $4 < 40 && $4 - ${r} < 40 && ${g} - $5 < 40 && $5 - ${g} < 40 && ${b} - $6 < 40 && $6 - ${b} < 40 ))
+}
+
+# The image host on a port the system picks; it stops by itself at the latest
+# when the test's time is up.
+start_host() {
+  IMAGEHOST_DATA="$work/data" timeout 300 "$root/tools/imagehost/serve" 0 >"$work/host.log" 2>&1 &
+  host=$!
+  helpers+=("$host")
+  local _
+  port=""
+  for _ in $(seq 100); do
+    port=$(sed -n 's/.*(http:\/\/127\.0\.0\.1:\([0-9]*\)) started.*/\1/p' "$work/host.log" | head -n 1)
+    [ -n "$port" ] && break
+    sleep 0.1
+  done
+  [ -n "$port" ] || fail "the image host did not start"
+  base="http://127.0.0.1:$port/"
+}
+
+xsession_start "$work"
+documents="$work/home/Documents"
+folder="$documents/vitrix"
+
+# Pictures: an older one that must never be taken, and the one taken.
+convert -size 64x48 xc:'#ff00ff' "$work/old.png"
+convert -size 320x200 gradient:'#2060c0-#f0f0a0' -fill '#208020' -draw 'rectangle 200,120 300,180' "$work/capture.png"
+
+case $run in
+  upload | uploadonly) start_host ;;
+  hostdown)
+    start_host
+    kill "$host"
+    wait "$host" 2>/dev/null || true
+    curl -s -o /dev/null "$base" && fail "the stopped host still answers"
+    ;;
+  own) base="http://127.0.0.1:1/" ;;  # never asked
+  *) fail "unknown run" ;;
+esac
+
+if [ "$run" = upload ]; then
+  # The stand-in screenshot tool: it holds the key until its input closes.
+  coproc HOLDER { exec "$holder_program"; }
+  helpers+=("$HOLDER_PID")
+  read -r -t 10 holder_state <&"${HOLDER[0]}" || fail "the stand-in tool said nothing"
+  [ "$holder_state" = held ] || fail "the stand-in tool could not take Print Screen ($holder_state)"
+else
+  # A window of known colours for the screen capture, away from vitrix's own.
+  convert -size 80x60 xc:'#e01010' -size 80x60 xc:'#10c010' +append \
+    \( -size 80x60 xc:'#1010e0' -size 80x60 xc:'#f0f010' +append \) -append "$work/blocks.png"
+  display -title blocks -geometry +900+500 "$work/blocks.png" &
+  helpers+=($!)
+  blocks=$(window_named "^blocks$")
+  [ -n "$blocks" ] || fail "the window of known colours did not show"
+fi
+
+xsession_run "$work" env VITRIX_SERVICE_URL="$base" "$binary"
+program=$XSESSION_LAST_PID
+main=$(window_named "upload d'image")
+[ -n "$main" ] || fail "the main window did not appear"
+sleep 1
+
+# The action: cg's items are 15 pixels apart from y = 49 in the window.
+case $run in
+  own) click_main 290 64 ;;                       # Sauvegader
+  upload) click_main 290 79 ;;                    # Sauvegarder et héberger
+  uploadonly | hostdown) click_main 290 95 ;;     # Héberger uniquement
+esac
+[ "$run" = uploadonly ] && click_main 16 48       # no automatic preview
+click_main 40 12                                  # Activer la surveillance
+offer_png "$work/old.png"
+sleep 0.5
+
+xdotool key Print
+if [ "$run" = upload ]; then
+  read -r -t 10 pressed <&"${HOLDER[0]}" || fail "the stand-in tool did not get the press"
+  [ "$pressed" = press ] || fail "the stand-in tool said \"$pressed\""
+  # Until the tool's picture arrives, the older picture is not a capture.
+  sleep 1.5
+  [ -z "$(xdotool search --onlyvisible --name '^vitrix$|Image du presse papier' 2>/dev/null)" ] ||
+    fail "a window showed before the tool's picture arrived"
+  offer_png "$work/capture.png"
+fi
+
+if [ "$run" = uploadonly ]; then
+  answer "Image du presse papier" Escape "the question"   # No: straight to the action
+else
+  answer "^vitrix$" Return "the editor's help text"
+  editor=$(window_named "Image du presse papier")
+  [ -n "$editor" ] || fail "the editor did not show"
+  sleep 0.8
+  if [ "$run" = upload ]; then
+    # A filled rectangle over (30, 30)-(130, 100) of the capture.
+    xdotool mousemove --window "$editor" 30 30 mousedown 1 mousemove --window "$editor" 80 65 \
+      mousemove --window "$editor" 130 100 mouseup 1
+    sleep 0.5
+  fi
+  xdotool windowactivate --sync "$editor" key alt+F4
+fi
+answer "^vitrix$" Return "the saved-file message"
+[ -f "$folder/1.jpg" ] || [ "$run" = uploadonly ] || fail "no 1.jpg in the work folder"
+
+# The tag comes with the end of the upload.
+wait_for_tag() {
+  local _
+  tag=""
+  for _ in $(seq 200); do
+    tag=$(clipboard_text | head -n 1 | tr -d '\r')
+    [[ $tag =~ ^\[img\].*\[/img\]$ ]] && return 0
+    sleep 0.1
+  done
+  fail "no forum tag on the clipboard (\"$(clipboard_text)\")"
+}
+hosted_address() {
+  [[ $tag =~ ^\[img\](http://127\.0\.0\.1:$port/images/[0-9a-f]{32}\.jpg)\[/img\]$ ]] || fail "unexpected tag $tag"
+  echo "${BASH_REMATCH[1]}"
+}
+
+case $run in
+  upload)
+    wait_for_tag
+    address=$(hosted_address)
+    # The file is the capture with the mask: red inside, a black border, the
+    # rest as it came.
+    [ "$(identify -format %wx%h "$folder/1.jpg")" = 320x200 ] || fail "1.jpg is not 320x200"
+    convert "$work/capture.png" +antialias -fill red -stroke black -strokewidth 1 -draw 'rectangle 30,30 129,99' \
+      "$work/expected.png"
+    psnr=$(compare -metric PSNR "$work/expected.png" "$folder/1.jpg" null: 2>&1 || true)
+    awk -v p="$psnr" 'BEGIN { exit !(p + 0 >= 30) }' || fail "1.jpg is not the masked capture (PSNR $psnr dB)"
+    pixel_near "$folder/1.jpg" 80 65 255 0 0 || fail "the masked area is not red ($(pixel_of "$folder/1.jpg" 80 65))"
+    pixel_near "$folder/1.jpg" 250 150 32 128 32 || fail "the capture's green block is gone"
+    # The host keeps exactly the file's bytes, and serves them at the tag.
+    stored=("$work"/data/images/*.jpg)
+    [ ${#stored[@]} -eq 1 ] || fail "the host stored ${#stored[@]} images"
+    cmp -s "$folder/1.jpg" "${stored[0]}" || fail "the host's copy differs from 1.jpg"
+    curl -s -o "$work/fetched.jpg" "$address" || fail "curl could not fetch $address"
+    cmp -s "$folder/1.jpg" "$work/fetched.jpg" || fail "the image at the tag's address differs from 1.jpg"
+    # The journal: the start line and the two redirect addresses.
+    journal="$folder/vitrix.log"
+    grep -qa $'^D\xe9but travail le .* A .*\r$' "$journal" || fail "no start line in the journal"
+    name=${address##*/}
+    grep -qxF "${base}traitement.php?image=$name"$'\r' "$journal" || fail "no first redirect in the journal"
+    grep -qxF "${base}resultat.php?image=$name"$'\r' "$journal" || fail "no second redirect in the journal"
+    [ "$(wc -l <"$journal")" -eq 3 ] || fail "the journal holds more than three lines: $(cat -A "$journal")"
+    ;;
+  own)
+    # The whole screen, with the window of known colours where it was.
+    [ "$(identify -format %wx%h "$folder/1.jpg")" = 1280x800 ] ||
+      fail "1.jpg is $(identify -format %wx%h "$folder/1.jpg"), not the screen"
+    read -r x y < <(xwininfo -id "$blocks" | awk '/Absolute upper-left X:/ {x=$4} /Absolute upper-left Y:/ {y=$4} END {print x, y}')
+    pixel_near "$folder/1.jpg" $((x + 40)) $((y + 30)) 224 16 16 || fail "no red block at $x,$y in the capture"
+    pixel_near "$folder/1.jpg" $((x + 120)) $((y + 30)) 16 192 16 || fail "no green block in the capture"
+    pixel_near "$folder/1.jpg" $((x + 40)) $((y + 90)) 16 16 224 || fail "no blue block in the capture"
+    pixel_near "$folder/1.jpg" $((x + 120)) $((y + 90)) 240 240 16 || fail "no yellow block in the capture"
+    [ -z "$(clipboard_text | grep -a img || true)" ] || fail "a tag without an upload"
+    ;;
+  uploadonly)
+    wait_for_tag
+    address=$(hosted_address)
+    # Hosted, then deleted.
+    [ ! -e "$folder/1.jpg" ] || fail "1.jpg was not deleted after the upload"
+    curl -s -o "$work/fetched.jpg" "$address" || fail "curl could not fetch $address"
+    [ "$(identify -format %wx%h "$work/fetched.jpg")" = 1280x800 ] || fail "the hosted image is not the screen"
+    ;;
+  hostdown)
+    # The upload found no tag: the file stays and the user is told its name.
+    answer "^vitrix$" Return "the kept-file message"
+    [ -f "$folder/1.jpg" ] || fail "1.jpg was deleted although the upload failed"
+    clipboard_text | grep -qa "Pas d'url image trouv" || fail "the links box did not get the failure line"
+    sleep 0.3
+    # Panel 0 of the status bar, along the bottom of the client area.
+    import -window "$main" -crop 350x19+0+226 +repage "$work/status.png"
+    convert "$work/status.png" -depth 8 txt:- | awk -F'[(),]' '/srgb/ && $2 > 180 && $3 < 80 && $4 < 80 {n++} END {exit !(n > 5)}' ||
+      fail "the status line shows no failure in red"
+    ;;
+esac
+
+# vitrix ends with its main window.
+xdotool windowactivate --sync "$main" key alt+F4
+for _ in $(seq 100); do
+  kill -0 "$program" 2>/dev/null || break
+  sleep 0.1
+done
+if kill -0 "$program" 2>/dev/null; then fail "the program did not end with its main window"; fi
+echo "PASS ($run)"
