@@ -8,6 +8,10 @@
 #   xsession_run DIR CMD starts CMD on it with a fresh home in DIR/home
 #                        (with an empty Documents folder); its pid is in
 #                        XSESSION_LAST_PID
+#   xsession_window TITLE [SECONDS]
+#                        prints the first visible window whose title matches
+#                        the pattern, waiting up to SECONDS (20) for it;
+#                        prints nothing and fails when none shows
 #   xsession_stop        ends everything started here, in reverse order
 # Call xsession_stop from an EXIT trap.
 
@@ -53,6 +57,16 @@ xsession_run() {
     "$@" >"$dir/program.log" 2>&1 &
   XSESSION_LAST_PID=$!
   XSESSION_PIDS+=($!)
+}
+
+xsession_window() {
+  local _ found=""
+  for _ in $(seq $((${2:-20} * 10))); do
+    found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
+    [ -n "$found" ] && break
+    sleep 0.1
+  done
+  [ -n "$found" ] && echo "$found"
 }
 
 xsession_stop() {

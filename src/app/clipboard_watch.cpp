@@ -32,14 +32,19 @@ constexpr int kActionUploadOnly = 3;
 
 void TForm1::Timer1Timer(QObject*) { UtilisationGetKeyState(); }
 
+// Asking for the key runs no event loop, so no other tick can start before
+// the timer is paused: it is paused only once there is a capture to take,
+// which spares the idle tick half of its cost.
 void TForm1::UtilisationGetKeyState() {
-  Timer1->SetEnabled(false);
   try {
-    if ((GetKeyState(VK_SNAPSHOT) & kKeyDownBit) != 0) TakeCapture();
+    if ((GetKeyState(VK_SNAPSHOT) & kKeyDownBit) == 0) return;
+    Timer1->SetEnabled(false);
+    TakeCapture();
   } catch (...) {
     // The clipboard is already released. The error box opens while the timer
-    // is still off, so no tick runs inside it; once it is closed the watch
-    // goes on instead of dying with the error.
+    // is off, so no tick runs inside it; once it is closed the watch goes on
+    // instead of dying with the error.
+    Timer1->SetEnabled(false);
     ReportCurrentException(TGuardPlace::gpHandler);
   }
   Timer1->SetEnabled(true);

@@ -25,15 +25,7 @@ fail() {
 # The colour of one pixel of a window, as "RRGGBB".
 pixel() { import -window "$1" -crop "1x1+$2+$3" +repage -depth 8 txt:- | sed -n 's/.* #\([0-9A-Fa-f]\{6\}\).*/\1/p'; }
 # The first visible window whose title matches, or nothing after 20 s.
-window_named() {
-  local _ found
-  for _ in $(seq 200); do
-    found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
-    [ -n "$found" ] && break
-    sleep 0.1
-  done
-  echo "$found"
-}
+window_named() { xsession_window "$1" || true; }
 size_of() { xwininfo -id "$1" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'; }
 
 # A white capture of 300 x 200 with a grey block.

@@ -26,6 +26,8 @@ run=$3
 root=${VITRIX_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}
 # shellcheck source=../../scripts/lib/xsession.sh
 source "$root/scripts/lib/xsession.sh"
+# shellcheck source=../../scripts/lib/imagehost.sh
+source "$root/scripts/lib/imagehost.sh"
 work=$(mktemp -d)
 helpers=()
 cleanup() {
@@ -34,6 +36,7 @@ cleanup() {
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   done
+  imagehost_stop
   xsession_stop
   rm -rf "$work"
 }
@@ -48,20 +51,10 @@ fail() {
   exit 1
 }
 
-# The first visible window whose title matches, or nothing after $2 s (20).
-window_named() {
-  local _ found=""
-  for _ in $(seq $((${2:-20} * 10))); do
-    found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
-    [ -n "$found" ] && break
-    sleep 0.1
-  done
-  echo "$found"
-}
 # Answers the message box titled $1 with key $2 (Return: its default button).
 answer() {
   local box
-  box=$(window_named "$1")
+  box=$(xsession_window "$1" || true)
   [ -n "$box" ] || fail "no message box \"$1\" ($3)"
   sleep 0.3
   xdotool windowactivate --sync "$box" key "$2"
@@ -74,7 +67,7 @@ offer_png() {
   xclip -quiet -selection clipboard -t image/png -i "$1" >/dev/null 2>&1 &
   helpers+=($!)
 }
-clipboard_text() { xclip -o -selection clipboard 2>/dev/null || true; }
+clipboard_text() { xclip -o -selection clipboard -t UTF8_STRING 2>/dev/null || true; }
 # "R G B" of one pixel of a picture file.
 pixel_of() { convert "$1" -crop "1x1+$2+$3" +repage -depth 8 txt:- | sed -n 's/.*srgb(\([0-9]*\),\([0-9]*\),\([0-9]*\)).*/\1 \2 \3/p'; }
 # Whether a pixel is within 40 of a colour in each channel.
@@ -84,21 +77,10 @@ pixel_near() {
   [ -n "$r" ] && (( ${r} - $4 < 40 && $4 - ${r} < 40 && ${g} - $5 < 40 && $5 - ${g} < 40 && ${b} - $6 < 40 && $6 - ${b} < 40 ))
 }
 
-# The image host on a port the system picks; it stops by itself at the latest
-# when the test's time is up.
 start_host() {
-  IMAGEHOST_DATA="$work/data" timeout 300 "$root/tools/imagehost/serve" 0 >"$work/host.log" 2>&1 &
-  host=$!
-  helpers+=("$host")
-  local _
-  port=""
-  for _ in $(seq 100); do
-    port=$(sed -n 's/.*(http:\/\/127\.0\.0\.1:\([0-9]*\)) started.*/\1/p' "$work/host.log" | head -n 1)
-    [ -n "$port" ] && break
-    sleep 0.1
-  done
-  [ -n "$port" ] || fail "the image host did not start"
-  base="http://127.0.0.1:$port/"
+  imagehost_start "$work" || fail "the image host did not start"
+  port=$IMAGEHOST_PORT
+  base=$IMAGEHOST_URL
 }
 
 xsession_start "$work"
@@ -113,8 +95,7 @@ case $run in
   upload | uploadonly) start_host ;;
   hostdown)
     start_host
-    kill "$host"
-    wait "$host" 2>/dev/null || true
+    imagehost_stop
     curl -s -o /dev/null "$base" && fail "the stopped host still answers"
     ;;
   own) base="http://127.0.0.1:1/" ;;  # never asked
@@ -133,13 +114,13 @@ else
     \( -size 80x60 xc:'#1010e0' -size 80x60 xc:'#f0f010' +append \) -append "$work/blocks.png"
   display -title blocks -geometry +900+500 "$work/blocks.png" &
   helpers+=($!)
-  blocks=$(window_named "^blocks$")
+  blocks=$(xsession_window "^blocks$" || true)
   [ -n "$blocks" ] || fail "the window of known colours did not show"
 fi
 
 xsession_run "$work" env VITRIX_SERVICE_URL="$base" "$binary"
 program=$XSESSION_LAST_PID
-main=$(window_named "upload d'image")
+main=$(xsession_window "upload d'image" || true)
 [ -n "$main" ] || fail "the main window did not appear"
 sleep 1
 
@@ -169,7 +150,7 @@ if [ "$run" = uploadonly ]; then
   answer "Image du presse papier" Escape "the question"   # No: straight to the action
 else
   answer "^vitrix$" Return "the editor's help text"
-  editor=$(window_named "Image du presse papier")
+  editor=$(xsession_window "Image du presse papier" || true)
   [ -n "$editor" ] || fail "the editor did not show"
   sleep 0.8
   if [ "$run" = upload ]; then
