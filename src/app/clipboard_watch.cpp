@@ -94,10 +94,16 @@ void TForm1::Preview() {
 void TForm1::RunAction() {
   const int action = cg->ItemIndex();
   if (action >= kActionSave) sauvegardeimage();
-  if (action >= kActionUpload) {
-    // The upload comes here.
+  const bool hosted = action >= kActionUpload && poster();
+  if (action < kActionUploadOnly) return;
+  // The saved file is the only copy of a capture the host did not take: it
+  // goes only once the capture is hosted (a failed deletion is not worth a
+  // message), and otherwise stays where the user is told.
+  if (hosted) {
+    DeleteFile(nomimage);
+  } else {
+    ShowMessage(kNotHostedKeptPrefix + nomimage);
   }
-  if (action >= kActionUploadOnly) DeleteFile(nomimage);
 }
 
 }  // namespace vitrix

@@ -17,6 +17,7 @@
 #include "editor/capture_editor.h"
 #include "editor/image_control.h"
 #include "picture/surface.h"
+#include "publish/image_address.h"
 #include "publish/jpeg_export.h"
 #include "publish/service_address.h"
 #include "publish/upload.h"
@@ -216,7 +217,8 @@ void TForm1::sauvegardeimage() {
   ShowMessage(kSavedMessagePrefix + nomimage);
 }
 
-void TForm1::poster() {
+bool TForm1::poster() {
+  bool hosted = false;
   TUploadHooks hooks;
   hooks.addstatus = [this](const std::string& message, TColor color) {
     addstatus(message, color);
@@ -225,12 +227,14 @@ void TForm1::poster() {
     Statusb->repaint();
   };
   hooks.journal = [this](const std::string& line) { journal.WriteLine(line); };
-  hooks.addlink = [this](const std::string& link) {
+  hooks.addlink = [this, &hosted](const std::string& link) {
+    hosted = link != kNoImageAddress;
     affurl->AddLine(link);
     affurl->SelectAll();
     affurl->CopyToClipboard();
   };
   UploadCapture(but, ServiceBaseURL(), nomimage, hooks);
+  return hosted;
 }
 
 // A window restored from the task bar gets a show event too, sent by the

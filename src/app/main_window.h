@@ -34,6 +34,10 @@ inline constexpr const char* kStatusWatchOff = "Surveillance termin\xE9" "e";
 // The question asked before showing a capture when automatic preview is off.
 inline constexpr const char* kPreviewQuestion = "Voulez vous voir l'image contenue dans le presse papier";
 inline constexpr const char* kPreviewCaption = "Image du presse papier";
+// Said when the upload-only action could not host the capture: its file is
+// kept.
+inline constexpr const char* kNotHostedKeptPrefix =
+    "L'image n'a pas pu \xEAtre h\xE9" "berg\xE9" "e ; elle reste enregistr\xE9" "e sous le nom ";
 
 class TForm1 : public QWidget {
  public:
@@ -91,8 +95,8 @@ class TForm1 : public QWidget {
   // Uploads the capture saved as nomimage to the image host and appends its
   // forum tag (or kNoImageAddress) to the links box, whose whole
   // text then goes to the clipboard. The phases show in the status line; the
-  // redirects met go to the journal.
-  void poster();
+  // redirects met go to the journal. True when the upload gave a forum tag.
+  bool poster();
 
   // Shows a message in the status line, in the given colour.
   void addstatus(const std::string& message, TColor color);

@@ -16,6 +16,7 @@
 
 #include "app/main_window.h"
 #include "controls/canvas_button.h"
+#include "controls/memo.h"
 #include "controls/radio_group.h"
 #include "controls/status_bar.h"
 #include "controls/timer.h"
@@ -30,8 +31,11 @@
 #include "platform/scripted_dialogs.h"
 #include "platform/scripted_documents_folder.h"
 #include "platform/scripted_print_screen.h"
+#include "platform/scripted_text_clipboard.h"
 #include "rtl/files.h"
+#include "support/http_test_peer.h"
 #include "support/pixels.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 
 namespace vitrix {
@@ -112,6 +116,8 @@ class ClipboardWatchTest : public ::testing::Test {
   TScopedPlatform<IPrintScreen> use_key_{key_};
   TScriptedClipboardDevice clipboard_;
   TScopedPlatform<IClipboardDevice> use_clipboard_{clipboard_};
+  TRecordingTextClipboard links_clipboard_;
+  TScopedPlatform<ITextClipboard> use_links_clipboard_{links_clipboard_};
   TForm1 form1_;
   TForm2 form2_;
   TForm3 form3_;
@@ -243,6 +249,55 @@ TEST_F(ClipboardWatchTest, AVectorPictureListedFirstStillGivesTheEditorTheBitmap
   test::ExpectPixels(*capture, test::DistinctColor);
   EXPECT_EQ(QImage(QString::fromStdString(WorkFolder() + "1.jpg"), "JPEG").size(), QSize(40, 30));
 }
+
+// The upload actions against a scripted host: what happens to the saved file
+// depends on the action and on whether a forum tag came back.
+struct TUploadCase {
+  const char* Name;
+  int Action;
+  bool Hosted;      // the host's last page names the image
+  bool FileKept;    // 1.jpg is still there afterwards
+};
+
+void PrintTo(const TUploadCase& upload, std::ostream* out) { *out << upload.Name; }
+
+class ClipboardWatchUploadTest : public ClipboardWatchTest, public ::testing::WithParamInterface<TUploadCase> {};
+
+TEST_P(ClipboardWatchUploadTest, TheSavedFileGoesOnlyWhenUploadOnlyGaveATag) {
+  const TUploadCase& upload = GetParam();
+  const std::string page = upload.Hosted
+                               ? "<p>Image H\xE9" "berg\xE9" "e : <a href=\"http://h/images/a1.jpg\">ici</a></p>"
+                               : "<p class=\"gras\">ERREUR : le fichier est trop volumineux.</p>";
+  test::ScriptedHttpServer host(
+      {{{test::Reply("302 Found", "Location: traitement.php?image=a1\r\n", "")}, true},
+       {{test::Reply("302 Found", "Location: resultat.php?image=a1\r\n", "")}, true},
+       {{test::Reply("200 OK", "", page)}, true}});
+  test::ScopedEnv service("VITRIX_SERVICE_URL", host.BaseURL());
+  form1_.cg->SetItemIndex(upload.Action);
+  OfferBitmap(test::DistinctImage(40, 30));
+  key_.Press();
+  TickClosingTheEditor();
+
+  const std::string saved = WorkFolder() + "1.jpg";
+  EXPECT_EQ(form1_.nomimage, saved);
+  EXPECT_EQ(host.Requests().size(), 3u);
+  EXPECT_EQ(form1_.affurl->Text(), upload.Hosted ? "[img]http://h/images/a1.jpg[/img]\r\n"
+                                                  : "Pas d'url image trouv\xE9" "e\r\n");
+  EXPECT_EQ(FileExists(saved), upload.FileKept);
+  std::vector<std::string> expected{kEditorHelpText, "Image Sauvegard\xE9" "e sous le nom " + saved};
+  if (upload.Action == 3 && !upload.Hosted) {
+    expected.push_back("L'image n'a pas pu \xEAtre h\xE9" "berg\xE9" "e ; elle reste enregistr\xE9" "e sous le nom " +
+                       saved);
+  }
+  EXPECT_EQ(Messages(), expected);
+  EXPECT_TRUE(form1_.Timer1->Enabled());
+}
+
+INSTANTIATE_TEST_SUITE_P(Uploads, ClipboardWatchUploadTest,
+                         ::testing::Values(TUploadCase{"SaveAndUploadKeepsTheFile", 2, true, true},
+                                           TUploadCase{"UploadOnlyDeletesTheHostedFile", 3, true, false},
+                                           TUploadCase{"UploadOnlyKeepsAFileTheHostRefused", 3, false, true}),
+                         [](const ::testing::TestParamInfo<TUploadCase>& info) { return std::string(info.param.Name); });
 
 // Each way a tick can fail: the error is shown once the clipboard is released
 // and while the timer is off, and the watch runs again afterwards.
