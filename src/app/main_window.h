@@ -82,8 +82,8 @@ class TForm1 : public QWidget {
   // One tick of the watch: when Print Screen is down and the clipboard offers
   // a bitmap, the bitmap becomes the capture, is shown (at once or after a
   // question) and is saved, uploaded and deleted as cg says. The timer is off
-  // for the whole tick; an error ends the tick in the error box, and the
-  // watch goes on once the box is closed.
+  // from the press seen to the end of the tick; an error ends the tick in the
+  // error box, and the watch goes on once the box is closed.
   void UtilisationGetKeyState();
 
   // Shows the capture editor modally at the screen's top-left corner;
