@@ -49,6 +49,7 @@ TPrintScreenStart TX11PrintScreen::Start() {
   if (*down) latch_.Repeat();
   released_at_.reset();
   down_without_event_ = false;
+  checks_since_keymap_ = 0;
   xinput_opcode_ = SelectRawKeyEvents(display_);
   QCoreApplication::instance()->installNativeEventFilter(this);
   clipboard_changed_ = connect(QGuiApplication::clipboard(), &QClipboard::changed, this, [this](QClipboard::Mode mode) {
@@ -76,7 +77,14 @@ void TX11PrintScreen::Stop() {
 
 int16_t TX11PrintScreen::KeyState() {
   if (!started_) return 0;
-  if (const std::optional<bool> down = AnyKeyDown(display_.Connection, keycodes_)) OnKeymap(*down);
+  // Raw key events tell of every press and release, whoever holds the key;
+  // while they come, the keymap (an X round trip, most of an idle check's
+  // cost) is only a net for a press that no event told of, read every few
+  // checks. Without them it is read at every check.
+  if (xinput_opcode_ == 0 || ++checks_since_keymap_ >= kKeymapEveryChecksWithRawEvents) {
+    checks_since_keymap_ = 0;
+    if (const std::optional<bool> down = AnyKeyDown(display_.Connection, keycodes_)) OnKeymap(*down);
+  }
   if (latch_.NeedsPictureCheck()) latch_.PictureChecked(ClipboardDevice().HasFormat(CF_BITMAP));
   return latch_.Report(Now()) ? kKeyDown : 0;
 }

@@ -65,6 +65,9 @@ class TX11PrintScreen final : public QObject, public IPrintScreen, public QAbstr
   // The keymap showed the key down before any event did.
   bool down_without_event_ = false;
   bool capture_queued_ = false;
+  // Key checks since the keymap was last read, while raw events come.
+  static constexpr int kKeymapEveryChecksWithRawEvents = 4;
+  int checks_since_keymap_ = 0;
   QMetaObject::Connection clipboard_changed_;
   QMetaObject::Connection about_to_quit_;
 };
