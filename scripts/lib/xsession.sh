@@ -37,14 +37,25 @@ xsession_start() {
     config=(--config-file "$dir/openbox-rc.xml")
   fi
   openbox "${config[@]}" >"$dir/openbox.log" 2>&1 &
-  XSESSION_PIDS+=($!)
+  local wm=$! restarted=0
+  XSESSION_PIDS+=("$wm")
   # openbox owns the window manager selection once it is ready (which can
-  # take a while on a busy machine).
-  for _ in $(seq 300); do
+  # take a while on a busy machine). One that ended before is started again,
+  # once.
+  for _ in $(seq 600); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && return 0
+    if [ "$restarted" -eq 0 ] && ! kill -0 "$wm" 2>/dev/null; then
+      echo "xsession: openbox ended before it was ready; starting it again" >&2
+      cat "$dir/openbox.log" >&2 || true
+      openbox "${config[@]}" >"$dir/openbox.log" 2>&1 &
+      wm=$!
+      XSESSION_PIDS+=("$wm")
+      restarted=1
+    fi
     sleep 0.1
   done
-  echo "xsession: openbox did not start" >&2
+  echo "xsession: openbox did not start on $DISPLAY" >&2
+  tail -n 20 "$dir/openbox.log" "$dir/xvfb.log" >&2 || true
   return 1
 }
 
