@@ -268,12 +268,10 @@ TEST_P(ClipboardWatchUploadTest, TheSavedFileGoesOnlyWhenUploadOnlyGaveATag) {
   const std::string page = upload.Hosted
                                ? "<p>Image H\xE9" "berg\xE9" "e : <a href=\"http://h/images/a1.jpg\">ici</a></p>"
                                : "<p class=\"gras\">ERREUR : le fichier est trop volumineux.</p>";
-  // Each reply says the connection ends with it, so that the client never
-  // races the host's close with its next request.
   test::ScriptedHttpServer host(
-      {{{test::Reply("302 Found", "Location: traitement.php?image=a1\r\nConnection: close\r\n", "")}, true},
-       {{test::Reply("302 Found", "Location: resultat.php?image=a1\r\nConnection: close\r\n", "")}, true},
-       {{test::Reply("200 OK", "Connection: close\r\n", page)}, true}});
+      {{{test::ClosingReply("302 Found", "Location: traitement.php?image=a1\r\n", "")}, true},
+       {{test::ClosingReply("302 Found", "Location: resultat.php?image=a1\r\n", "")}, true},
+       {{test::ClosingReply("200 OK", "", page)}, true}});
   test::ScopedEnv service("VITRIX_SERVICE_URL", host.BaseURL());
   form1_.cg->SetItemIndex(upload.Action);
   OfferBitmap(test::DistinctImage(40, 30));

@@ -21,7 +21,7 @@
 namespace vitrix {
 namespace {
 
-using test::Reply;
+using test::ClosingReply;
 using test::ScriptedHttpServer;
 using Texts = std::vector<std::string>;
 
@@ -34,7 +34,7 @@ std::string Page(const std::string& address) {
 }
 
 std::string Redirect(const std::string& location) {
-  return Reply("302 Found", "Location: " + location + "\r\n", "<p>Redirection</p>");
+  return ClosingReply("302 Found", "Location: " + location + "\r\n", "<p>Redirection</p>");
 }
 
 // The request line of a request the host received.
@@ -88,7 +88,7 @@ class PosterTest : public ::testing::Test {
 TEST_F(PosterTest, TwoRedirectsThenTheResultPageGiveTheTagAndTwoJournalLines) {
   ScriptedHttpServer host({{{Redirect("traitement.php?image=a1")}, true},
                            {{Redirect("resultat.php?image=a1")}, true},
-                           {{Reply("200 OK", "", Page("http://h.example/images/a1.jpg"))}, true}});
+                           {{ClosingReply("200 OK", "", Page("http://h.example/images/a1.jpg"))}, true}});
   PostTo(host.BaseURL());
   EXPECT_EQ(form_.affurl->Text(), "[img]http://h.example/images/a1.jpg[/img]\r\n");
   EXPECT_EQ(clipboard_.Texts(), (Texts{form_.affurl->Text()}));
@@ -101,9 +101,9 @@ TEST_F(PosterTest, TwoRedirectsThenTheResultPageGiveTheTagAndTwoJournalLines) {
 
 TEST_F(PosterTest, WithoutLocationBothGetsAskForTheBaseAndTheBodiesFollowEachOther) {
   // The tag only exists once the three bodies are put end to end.
-  ScriptedHttpServer host({{{Reply("200 OK", "", "<p>Image H\xE9" "berg\xE9" "e : ")}, true},
-                           {{Reply("200 OK", "", "<a href=\"http://h/")}, true},
-                           {{Reply("200 OK", "", "2.jpg\">")}, true}});
+  ScriptedHttpServer host({{{ClosingReply("200 OK", "", "<p>Image H\xE9" "berg\xE9" "e : ")}, true},
+                           {{ClosingReply("200 OK", "", "<a href=\"http://h/")}, true},
+                           {{ClosingReply("200 OK", "", "2.jpg\">")}, true}});
   PostTo(host.BaseURL());
   const Texts requests = host.Requests();
   ASSERT_EQ(requests.size(), 3u);
@@ -116,9 +116,9 @@ TEST_F(PosterTest, WithoutLocationBothGetsAskForTheBaseAndTheBodiesFollowEachOth
 
 TEST_F(PosterTest, ASuccessCarryingALocationIsFollowedWithoutItsBodyOrAJournalLine) {
   ScriptedHttpServer host(
-      {{{Reply("200 OK", "Location: suite.php\r\n", Page("http://h/jete-1.jpg"))}, true},
-       {{Reply("200 OK", "Location: fin.php\r\n", Page("http://h/jete-2.jpg"))}, true},
-       {{Reply("200 OK", "", "<p>Image H\xE9" "berg\xE9" "e : \"http://h/garde.jpg\"</p>")}, true}});
+      {{{ClosingReply("200 OK", "Location: suite.php\r\n", Page("http://h/jete-1.jpg"))}, true},
+       {{ClosingReply("200 OK", "Location: fin.php\r\n", Page("http://h/jete-2.jpg"))}, true},
+       {{ClosingReply("200 OK", "", "<p>Image H\xE9" "berg\xE9" "e : \"http://h/garde.jpg\"</p>")}, true}});
   PostTo(host.BaseURL());
   const Texts requests = host.Requests();
   ASSERT_EQ(requests.size(), 3u);
@@ -129,11 +129,11 @@ TEST_F(PosterTest, ASuccessCarryingALocationIsFollowedWithoutItsBodyOrAJournalLi
 }
 
 TEST_F(PosterTest, ARefusalPageIsAFailureEvenWithAnAddressInIt) {
-  ScriptedHttpServer host({{{Reply("200 OK", "", "<p class=\"gras\">ERREUR : le fichier n'est pas une image JPEG.</p>" +
+  ScriptedHttpServer host({{{ClosingReply("200 OK", "", "<p class=\"gras\">ERREUR : le fichier n'est pas une image JPEG.</p>" +
                                                        Page("http://h/1.jpg"))},
                             true},
-                           {{Reply("404 Not Found", "", "<p class=\"gras\">ERREUR : introuvable</p>")}, true},
-                           {{Reply("404 Not Found", "", "")}, true}});
+                           {{ClosingReply("404 Not Found", "", "<p class=\"gras\">ERREUR : introuvable</p>")}, true},
+                           {{ClosingReply("404 Not Found", "", "")}, true}});
   PostTo(host.BaseURL());
   EXPECT_EQ(form_.affurl->Text(), kNotFound + "\r\n");
   EXPECT_EQ(clipboard_.Texts(), (Texts{kNotFound + "\r\n"}));
@@ -156,10 +156,10 @@ TEST_F(PosterTest, AnUnreachableHostAtTheFirstUploadFailsQuietly) {
 TEST_F(PosterTest, TwoUploadsGiveTwoLinesInTheBoxAndOnTheClipboard) {
   ScriptedHttpServer host({{{Redirect("r?1")}, true},
                            {{Redirect("s?1")}, true},
-                           {{Reply("200 OK", "", Page("http://h/1.jpg"))}, true},
+                           {{ClosingReply("200 OK", "", Page("http://h/1.jpg"))}, true},
                            {{Redirect("r?2")}, true},
                            {{Redirect("s?2")}, true},
-                           {{Reply("200 OK", "", Page("http://h/2.jpg"))}, true}});
+                           {{ClosingReply("200 OK", "", Page("http://h/2.jpg"))}, true}});
   PostTo(host.BaseURL());
   PostTo(host.BaseURL());
   const std::string both = "[img]http://h/1.jpg[/img]\r\n[img]http://h/2.jpg[/img]\r\n";

@@ -19,7 +19,7 @@
 namespace vitrix {
 namespace {
 
-using test::Reply;
+using test::ClosingReply;
 using test::ScriptedHttpServer;
 using Status = std::pair<std::string, TColor>;
 using Statuses = std::vector<Status>;
@@ -92,9 +92,9 @@ TEST(UploadClientSettings, AreTheMainWindowsOnes) {
 
 TEST_F(UploadTest, PostsTheFileUnderItsOwnNameAndFollowsTwoRedirects) {
   const std::string page = ResultPage("http://h.example/images/ab.jpg");
-  ScriptedHttpServer server({{{Reply("302 Found", "Location: traitement.php?image=ab\r\n", "vers 2")}, true},
-                             {{Reply("302 Found", "Location: resultat.php?image=ab\r\n", "vers 3")}, true},
-                             {{Reply("200 OK", "", page)}, true}});
+  ScriptedHttpServer server({{{ClosingReply("302 Found", "Location: traitement.php?image=ab\r\n", "vers 2")}, true},
+                             {{ClosingReply("302 Found", "Location: resultat.php?image=ab\r\n", "vers 3")}, true},
+                             {{ClosingReply("200 OK", "", page)}, true}});
   Upload(server.BaseURL());
 
   const Texts requests = server.Requests();
@@ -135,16 +135,16 @@ TEST_F(UploadTest, ReplyTextHoldsSixteenMebibytesAndNoMore) {
   const std::string tag_at_end = ResultPage("http://h/1.jpg");
   const std::string full(kMaxReplyText - tag_at_end.size(), ' ');
   {
-    ScriptedHttpServer server({{{Reply("302 Found", "Location: a\r\n", "")}, true},
-                               {{Reply("302 Found", "Location: b\r\n", "")}, true},
-                               {{Reply("200 OK", "", full + tag_at_end)}, true}});
+    ScriptedHttpServer server({{{ClosingReply("302 Found", "Location: a\r\n", "")}, true},
+                               {{ClosingReply("302 Found", "Location: b\r\n", "")}, true},
+                               {{ClosingReply("200 OK", "", full + tag_at_end)}, true}});
     Upload(server.BaseURL());
     EXPECT_EQ(recorder_.links, (Texts{"[img]http://h/1.jpg[/img]"}));
   }
   recorder_ = {};
-  ScriptedHttpServer server({{{Reply("302 Found", "Location: a\r\n", "")}, true},
-                             {{Reply("200 OK", "", full + " " + tag_at_end)}, true},
-                             {{Reply("200 OK", "", "<p>rien</p>")}, true}});
+  ScriptedHttpServer server({{{ClosingReply("302 Found", "Location: a\r\n", "")}, true},
+                             {{ClosingReply("200 OK", "", full + " " + tag_at_end)}, true},
+                             {{ClosingReply("200 OK", "", "<p>rien</p>")}, true}});
   Upload(server.BaseURL());
   EXPECT_EQ(server.Requests().size(), 3u);
   EXPECT_EQ(recorder_.journal, (Texts{server.BaseURL() + "a"}));

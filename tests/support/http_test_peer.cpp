@@ -11,6 +11,10 @@ std::string Reply(const std::string& status, const std::string& headers, const s
          body;
 }
 
+std::string ClosingReply(const std::string& status, const std::string& headers, const std::string& body) {
+  return Reply(status, headers + "Connection: close\r\n", body);
+}
+
 std::string ReadRequest(PeerConnection& peer, size_t& offset) {
   size_t head_end = std::string::npos;
   while ((head_end = peer.Received().find("\r\n\r\n", offset)) == std::string::npos) {

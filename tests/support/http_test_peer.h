@@ -16,6 +16,10 @@ namespace vitrix::test {
 // A reply made of "HTTP/1.1 " + status, the header lines given (each ending
 // in CR LF), a Content-Length for body, and body.
 std::string Reply(const std::string& status, const std::string& headers, const std::string& body);
+// The same with "Connection: close", for a scripted connection that closes
+// after its one reply. A client told nothing may send its next request on the
+// connection the peer is closing, and lose it on a busy machine.
+std::string ClosingReply(const std::string& status, const std::string& headers, const std::string& body);
 
 // One request (head and as many body bytes as its Content-Length says) from
 // what the connection received after offset, which moves past it. Empty
