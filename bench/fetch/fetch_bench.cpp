@@ -16,9 +16,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -34,14 +32,13 @@
 #include <thread>
 #include <vector>
 
+#include "bench_support.h"
 #include "http/http_client.h"
 #include "rtl/streams.h"
 
-extern char** environ;
-
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace vitrix::bench;
 
 // ------------------------------------------------------------------ fetcher
 
@@ -191,56 +188,6 @@ class Server {
 
 // ------------------------------------------------------------------- driver
 
-// Runs a child and returns its wall time; its standard output (the byte
-// count it reports) goes to *output.
-double RunChild(const std::vector<std::string>& args, std::string* output) {
-  int pipe_fds[2];
-  if (::pipe(pipe_fds) != 0) throw std::runtime_error("pipe");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addclose(&actions, pipe_fds[0]);
-  std::vector<std::string> copy = args;
-  std::vector<char*> argv;
-  for (std::string& arg : copy) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  const auto start = Clock::now();
-  pid_t pid = 0;
-  const int spawned = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  ::close(pipe_fds[1]);
-  if (spawned != 0) {
-    ::close(pipe_fds[0]);
-    throw std::runtime_error("cannot start " + args[0]);
-  }
-  output->clear();
-  char buffer[256];
-  for (ssize_t n; (n = ::read(pipe_fds[0], buffer, sizeof buffer)) > 0;) output->append(buffer, static_cast<size_t>(n));
-  ::close(pipe_fds[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error(args[0] + " failed");
-  return seconds;
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const size_t n = values.size();
-  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-int64_t ParseSize(const std::string& text) {
-  char* end = nullptr;
-  const int64_t number = std::strtoll(text.c_str(), &end, 10);
-  switch (*end) {
-    case 'K': return number << 10;
-    case 'M': return number << 20;
-    case 'G': return number << 30;
-    default: return number;
-  }
-}
-
 struct Row {
   std::string label;
   std::string framing;
@@ -267,7 +214,7 @@ int Drive(const std::vector<std::string>& sizes, int runs, const std::string& se
       for (int run = 0; run < runs; ++run) {
         for (int turn = 0; turn < 2; ++turn) {
           const bool ours_now = (run + turn) % 2 == 0;
-          const double seconds = RunChild(ours_now ? ours : curl, &output);
+          const double seconds = RunChild(ours_now ? ours : curl, &output).seconds;
           if (std::strtoll(output.c_str(), nullptr, 10) != row.size) {
             throw std::runtime_error(std::string(ours_now ? "vitrix" : "curl") + " got " + output + " bytes");
           }
@@ -289,19 +236,6 @@ int Drive(const std::vector<std::string>& sizes, int runs, const std::string& se
                 row.curl, mb / row.ours, mb / row.curl, row.curl / row.ours);
   }
   return 0;
-}
-
-std::vector<std::string> SplitList(const std::string& text) {
-  std::vector<std::string> items;
-  size_t start = 0;
-  while (start <= text.size()) {
-    const size_t comma = text.find(',', start);
-    const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-    if (!item.empty()) items.push_back(item);
-    if (comma == std::string::npos) break;
-    start = comma + 1;
-  }
-  return items;
 }
 
 }  // namespace

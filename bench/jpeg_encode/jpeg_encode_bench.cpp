@@ -9,8 +9,6 @@
 //     own limit.
 // The three outputs are also checked to be the same bytes.
 
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QGuiApplication>
@@ -20,31 +18,24 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include <jpeglib.h>
 
+#include "bench_support.h"
 #include "picture/bitmap.h"
 #include "picture/jpeg_image.h"
 #include "rtl/streams.h"
 #include "support/sample_images.h"
-
-extern char** environ;
 
 namespace {
 
 constexpr int kQuality = 95;
 constexpr int kRuns = 31;
 
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
+using namespace vitrix::bench;
 
 std::string EncodeWithPicture(const vitrix::TBitmap& bitmap) {
   vitrix::TJPEGImage jpeg;
@@ -83,17 +74,12 @@ std::string EncodeWithBareLibjpeg(const QImage& image) {
 }
 
 bool RunReference(const std::string& ppm, const std::string& out) {
-  const std::string quality = std::to_string(kQuality);
-  std::vector<std::string> args = {VITRIX_CJPEG, "-dct", "float", "-baseline", "-quality", quality,
-                                   "-outfile", out, ppm};
-  std::vector<char*> argv;
-  for (auto& a : args) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  if (posix_spawn(&pid, VITRIX_CJPEG, nullptr, nullptr, argv.data(), environ) != 0) return false;
-  int status = 0;
-  waitpid(pid, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  try {
+    RunChild({VITRIX_CJPEG, "-dct", "float", "-baseline", "-quality", std::to_string(kQuality), "-outfile", out, ppm});
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
 }
 
 std::string ReadFile(const std::string& path) {

@@ -13,8 +13,6 @@
 // vitrix runs in this process, as it does in the program; cjpeg and curl are
 // programs, so their start-up is part of their time.
 
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QGuiApplication>
@@ -29,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "http/http_client.h"
 #include "picture/bitmap.h"
 #include "picture/picture.h"
@@ -39,32 +38,10 @@
 #include "support/sample_images.h"
 #include "support/temp_dir.h"
 
-extern char** environ;
-
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace vitrix::bench;
 constexpr int kQuality = 95;
-
-double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-void Run(std::vector<std::string> args) {
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  pid_t pid = 0;
-  if (::posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-    throw std::runtime_error("cannot start " + args[0]);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error(args[0] + " failed");
-}
 
 void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
@@ -116,10 +93,10 @@ int Measure(int width, int height, int runs) {
   };
   const auto reference = [&] {
     const auto start = Clock::now();
-    Run({VITRIX_CJPEG, "-dct", "float", "-baseline", "-quality", std::to_string(kQuality), "-outfile",
+    RunChild({VITRIX_CJPEG, "-dct", "float", "-baseline", "-quality", std::to_string(kQuality), "-outfile",
          reference_jpeg, ppm});
     t_cjpeg.push_back(Seconds(start));
-    Run({VITRIX_CURL, "-s", "-S", "-L", "-F", "fichier=@" + reference_jpeg, "-H", "Expect:", "-b", "", "-o",
+    RunChild({VITRIX_CURL, "-s", "-S", "-L", "-F", "fichier=@" + reference_jpeg, "-H", "Expect:", "-b", "", "-o",
          reference_page, base + "envoyer.php"});
     if (vitrix::extraiturl(vitrix::test::ReadWholeFile(reference_page)) == vitrix::kNoImageAddress) {
       throw std::runtime_error("curl's dialogue found no image address");

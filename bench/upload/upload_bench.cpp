@@ -18,10 +18,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <spawn.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -38,15 +35,14 @@
 #include <thread>
 #include <vector>
 
+#include "bench_support.h"
 #include "http/multipart_stream.h"
 #include "http/tcp_client.h"
 #include "rtl/strings.h"
 
-extern char** environ;
-
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using namespace vitrix::bench;
 
 // ---------------------------------------------------------------- sender
 
@@ -158,49 +154,9 @@ class Sink {
 
 // --------------------------------------------------------------- driver
 
-struct Measure {
-  double seconds = 0;
-  long peak_kb = 0;
-};
-
-Measure RunChild(const std::vector<std::string>& args) {
-  std::vector<char*> argv;
-  std::vector<std::string> copy = args;
-  for (std::string& arg : copy) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  const auto start = Clock::now();
-  pid_t pid = 0;
-  if (::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-    throw std::runtime_error("cannot start " + args[0]);
-  }
-  int status = 0;
-  rusage usage{};
-  ::wait4(pid, &status, 0, &usage);
-  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error(args[0] + " failed");
-  return {seconds, usage.ru_maxrss};
-}
-
-double Median(std::vector<double> values) {
-  std::sort(values.begin(), values.end());
-  const size_t n = values.size();
-  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
 long MedianKb(std::vector<long> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
-}
-
-int64_t ParseSize(const std::string& text) {
-  char* end = nullptr;
-  const int64_t number = std::strtoll(text.c_str(), &end, 10);
-  switch (*end) {
-    case 'K': return number << 10;
-    case 'M': return number << 20;
-    case 'G': return number << 30;
-    default: return number;
-  }
 }
 
 // A file of size pseudo-random bytes, written in 1 MiB blocks.
@@ -269,7 +225,7 @@ int Drive(const std::vector<std::string>& sizes, int runs, const std::string& pa
     for (int run = 0; run < runs; ++run) {
       for (int turn = 0; turn < 2; ++turn) {
         const bool ours_now = (run + turn) % 2 == 0;
-        const Measure m = RunChild(ours_now ? ours : curl);
+        const TChildRun m = RunChild(ours_now ? ours : curl);
         if (sink.LastBodyBytes() < row.size) throw std::runtime_error("the sink got a short body");
         (ours_now ? ours_times : curl_times).push_back(m.seconds);
         (ours_now ? ours_kb : curl_kb).push_back(m.peak_kb);
@@ -297,19 +253,6 @@ int Drive(const std::vector<std::string>& sizes, int runs, const std::string& pa
                 rows.back().curl_kb - rows.front().curl_kb);
   }
   return 0;
-}
-
-std::vector<std::string> SplitList(const std::string& text) {
-  std::vector<std::string> items;
-  size_t start = 0;
-  while (start <= text.size()) {
-    const size_t comma = text.find(',', start);
-    const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
-    if (!item.empty()) items.push_back(item);
-    if (comma == std::string::npos) break;
-    start = comma + 1;
-  }
-  return items;
 }
 
 }  // namespace

@@ -1,0 +1,88 @@
+#include "bench_support.h"
+
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <stdexcept>
+
+extern char** environ;
+
+namespace vitrix::bench {
+
+double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  const size_t n = values.size();
+  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+int64_t ParseSize(const std::string& text) {
+  char* end = nullptr;
+  const int64_t number = std::strtoll(text.c_str(), &end, 10);
+  switch (*end) {
+    case 'K': return number << 10;
+    case 'M': return number << 20;
+    case 'G': return number << 30;
+    default: return number;
+  }
+}
+
+std::vector<std::string> SplitList(const std::string& text) {
+  std::vector<std::string> items;
+  size_t start = 0;
+  while (start <= text.size()) {
+    const size_t comma = text.find(',', start);
+    const std::string item = text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    if (!item.empty()) items.push_back(item);
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return items;
+}
+
+TChildRun RunChild(const std::vector<std::string>& args, std::string* output) {
+  int pipe_fds[2] = {-1, -1};
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (output != nullptr) {
+    if (::pipe(pipe_fds) != 0) throw std::runtime_error("pipe");
+    posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipe_fds[0]);
+  }
+  std::vector<std::string> copy = args;
+  std::vector<char*> argv;
+  for (std::string& arg : copy) argv.push_back(arg.data());
+  argv.push_back(nullptr);
+
+  const auto start = Clock::now();
+  pid_t pid = 0;
+  const int spawned = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (output != nullptr) ::close(pipe_fds[1]);
+  if (spawned != 0) {
+    if (output != nullptr) ::close(pipe_fds[0]);
+    throw std::runtime_error("cannot start " + args[0]);
+  }
+  if (output != nullptr) {
+    output->clear();
+    char buffer[256];
+    for (ssize_t n; (n = ::read(pipe_fds[0], buffer, sizeof buffer)) > 0;) {
+      output->append(buffer, static_cast<size_t>(n));
+    }
+    ::close(pipe_fds[0]);
+  }
+  int status = 0;
+  rusage usage{};
+  ::wait4(pid, &status, 0, &usage);
+  const double seconds = Seconds(start);
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error(args[0] + " failed");
+  return {seconds, usage.ru_maxrss};
+}
+
+}  // namespace vitrix::bench

@@ -1,0 +1,36 @@
+// Small pieces every benchmark needs: wall-clock timing, medians, size and
+// list arguments, and running a child program while measuring it.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vitrix::bench {
+
+using Clock = std::chrono::steady_clock;
+
+// Seconds elapsed since start.
+double Seconds(Clock::time_point start);
+
+// The median of values (the mean of the two middle ones for an even count).
+double Median(std::vector<double> values);
+
+// "100M", "1G", "64K" or a plain byte count.
+int64_t ParseSize(const std::string& text);
+
+// "1M,100M,1G" -> {"1M", "100M", "1G"}; empty items are dropped.
+std::vector<std::string> SplitList(const std::string& text);
+
+struct TChildRun {
+  double seconds = 0;  // wall time from start to exit
+  long peak_kb = 0;    // peak resident memory of the child
+};
+
+// Runs args[0] (looked up in PATH) with args and waits for it. When output is
+// given, the child's standard output is collected there. Throws
+// std::runtime_error when the child cannot start or does not exit with 0.
+TChildRun RunChild(const std::vector<std::string>& args, std::string* output = nullptr);
+
+}  // namespace vitrix::bench
