@@ -37,6 +37,7 @@
 #include "support/pixels.h"
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
+#include "test_desktop.h"
 
 namespace vitrix {
 namespace {
@@ -67,7 +68,7 @@ class ClipboardWatchTest : public ::testing::Test {
     Form2 = &form2_;
     Form3 = &form3_;
     form1_.Bout1Click(form1_.Bout1);
-    dialogs_.Clear();
+    desktop_.dialogs.Clear();
     WatchForEditors();
   }
   ~ClipboardWatchTest() override {
@@ -82,7 +83,7 @@ class ClipboardWatchTest : public ::testing::Test {
   // The messages shown so far, boxes and errors alike, in order.
   std::vector<std::string> Messages() const {
     std::vector<std::string> texts;
-    for (const auto& shown : dialogs_.Shown()) texts.push_back(shown.Request.Text);
+    for (const auto& shown : desktop_.dialogs.Shown()) texts.push_back(shown.Request.Text);
     return texts;
   }
   // Runs one tick; each editor that opens meanwhile is closed at once.
@@ -103,21 +104,11 @@ class ClipboardWatchTest : public ::testing::Test {
     editor_closer_.start(5);
   }
 
-  test::TempDir home_;
-  std::string documents_ = [this] {
-    std::filesystem::create_directories(home_.Path() + "Documents");
-    return home_.Path() + "Documents";
-  }();
-  TFixedDocumentsFolder folder_{documents_};
-  TScopedPlatform<IDocumentsFolder> use_folder_{folder_};
-  TScriptedDialogs dialogs_;
-  TScopedPlatform<IDialogs> use_dialogs_{dialogs_};
+  test::TestDesktop desktop_;
   TScriptedPrintScreen key_;
   TScopedPlatform<IPrintScreen> use_key_{key_};
   TScriptedClipboardDevice clipboard_;
   TScopedPlatform<IClipboardDevice> use_clipboard_{clipboard_};
-  TRecordingTextClipboard links_clipboard_;
-  TScopedPlatform<ITextClipboard> use_links_clipboard_{links_clipboard_};
   TForm1 form1_;
   TForm2 form2_;
   TForm3 form3_;
@@ -134,7 +125,7 @@ TEST_F(ClipboardWatchTest, KeyUpNeitherOpensTheClipboardNorShowsAnything) {
   EXPECT_EQ(key_.KeyChecks(), 1);
   EXPECT_EQ(clipboard_.OpenCalls(), 0);
   EXPECT_EQ(Capture(), before);
-  EXPECT_TRUE(dialogs_.Shown().empty());
+  EXPECT_TRUE(desktop_.dialogs.Shown().empty());
   EXPECT_TRUE(form1_.Timer1->Enabled());
 }
 
@@ -144,7 +135,7 @@ TEST_F(ClipboardWatchTest, KeyDownWithOnlyTextShowsNothingAndTheNextTickTriesAga
   key_.SetDown(true);
   TickClosingTheEditor();
   EXPECT_EQ(editor_shown_, 0);
-  EXPECT_TRUE(dialogs_.Shown().empty());
+  EXPECT_TRUE(desktop_.dialogs.Shown().empty());
   EXPECT_EQ(clipboard_.OpenCalls(), 1);
   EXPECT_EQ(clipboard_.CloseCalls(), 1);
   EXPECT_TRUE(form1_.Timer1->Enabled());
@@ -184,11 +175,11 @@ TEST_F(ClipboardWatchTest, AnsweringNoSkipsTheEditorButTheActionRunsOnTheCapture
   form1_.cg->SetItemIndex(1);
   OfferBitmap(test::DistinctImage(40, 30));
   key_.Press();
-  dialogs_.Script({mrNo});
+  desktop_.dialogs.Script({mrNo});
   TickClosingTheEditor();
   EXPECT_EQ(editor_shown_, 0);
-  ASSERT_FALSE(dialogs_.Shown().empty());
-  const TMessageRequest& question = dialogs_.Shown()[0].Request;
+  ASSERT_FALSE(desktop_.dialogs.Shown().empty());
+  const TMessageRequest& question = desktop_.dialogs.Shown()[0].Request;
   EXPECT_EQ(question.Text, "Voulez vous voir l'image contenue dans le presse papier");
   EXPECT_EQ(question.Caption, "Image du presse papier");
   EXPECT_EQ(question.Buttons, TMsgButtons::mbYesNo);
@@ -202,7 +193,7 @@ TEST_F(ClipboardWatchTest, AnsweringYesShowsTheEditor) {
   form1_.prevauto->setChecked(false);
   OfferBitmap(test::DistinctImage(40, 30));
   key_.Press();
-  dialogs_.Script({mrYes});
+  desktop_.dialogs.Script({mrYes});
   TickClosingTheEditor();
   EXPECT_EQ(editor_shown_, 1);
 }
@@ -315,7 +306,7 @@ class ClipboardWatchFailureTest : public ClipboardWatchTest,
 TEST_P(ClipboardWatchFailureTest, ATickThatRaisesShowsTheErrorAndLeavesTheWatchRunning) {
   bool timer_on_in_box = true;
   bool clipboard_held_in_box = true;
-  TErrorWitnessDialogs witness(dialogs_, [&] {
+  TErrorWitnessDialogs witness(desktop_.dialogs, [&] {
     timer_on_in_box = form1_.Timer1->Enabled();
     clipboard_held_in_box = clipboard_.IsOpen() || SharedClipboard().OpenCount() != 0;
   });
@@ -323,8 +314,8 @@ TEST_P(ClipboardWatchFailureTest, ATickThatRaisesShowsTheErrorAndLeavesTheWatchR
   key_.Press();
   GetParam().Arrange(*this, clipboard_, form1_);
   TickClosingTheEditor();
-  ASSERT_EQ(dialogs_.Errors().size(), 1u);
-  EXPECT_EQ(dialogs_.Errors()[0].substr(0, GetParam().ErrorStart.size()), GetParam().ErrorStart);
+  ASSERT_EQ(desktop_.dialogs.Errors().size(), 1u);
+  EXPECT_EQ(desktop_.dialogs.Errors()[0].substr(0, GetParam().ErrorStart.size()), GetParam().ErrorStart);
   EXPECT_FALSE(timer_on_in_box);
   EXPECT_FALSE(clipboard_held_in_box);
   EXPECT_TRUE(form1_.Timer1->Enabled());

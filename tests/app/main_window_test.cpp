@@ -29,6 +29,7 @@
 #include "rtl/exceptions.h"
 #include "rtl/files.h"
 #include "support/temp_dir.h"
+#include "test_desktop.h"
 
 namespace vitrix {
 namespace {
@@ -39,23 +40,14 @@ using Texts = std::vector<std::string>;
 // dialogs, clock and clipboard.
 class MainWindowTest : public ::testing::Test {
  protected:
-  MainWindowTest() { std::filesystem::create_directories(documents_); }
-
-  std::string WorkFolder() const { return documents_ + "/vitrix/"; }
+  std::string WorkFolder() const { return desktop_.documents + "/vitrix/"; }
   std::string Journal() const { return test::ReadWholeFile(WorkFolder() + "vitrix.log"); }
   static std::string Line(const char* text, TDateTime when) { return StampedLine(text, when) + "\r\n"; }
 
-  test::TempDir home_;
-  std::string documents_ = home_.Path() + "Documents";
-  TFixedDocumentsFolder folder_{documents_};
-  TScopedPlatform<IDocumentsFolder> use_folder_{folder_};
+  test::TestDesktop desktop_;
   const TDateTime start_ = EncodeDate(2026, 12, 6) + EncodeTime(20, 15, 38, 0);
   TFixedClock clock_{start_};
   TScopedPlatform<IClock> use_clock_{clock_};
-  TScriptedDialogs dialogs_;
-  TScopedPlatform<IDialogs> use_dialogs_{dialogs_};
-  TRecordingTextClipboard clipboard_;
-  TScopedPlatform<ITextClipboard> use_clipboard_{clipboard_};
   TScriptedPrintScreen key_;
   TScopedPlatform<IPrintScreen> use_key_{key_};
 };
@@ -68,7 +60,7 @@ TEST_F(MainWindowTest, FirstStartCreatesTheWorkFolderAndStartsTheJournal) {
   EXPECT_EQ(form.affurl->Text(), "");
   EXPECT_EQ(form.Statusb->PanelText(0), "Dossier ok");
   EXPECT_EQ(form.Statusb->FontColor(), clGreen);
-  EXPECT_TRUE(dialogs_.Shown().empty());
+  EXPECT_TRUE(desktop_.dialogs.Shown().empty());
 }
 
 TEST_F(MainWindowTest, TwoStartUpsAppendTheirStartAndEndLinesInOrder) {
@@ -88,15 +80,15 @@ TEST_F(MainWindowTest, TwoStartUpsAppendTheirStartAndEndLinesInOrder) {
   }
   EXPECT_EQ(Journal(), Line("D\xE9" "but travail le ", start_) + Line("Fin travail le ", start_ + 0.5) +
                            Line("D\xE9" "but travail le ", later) + Line("Fin travail le ", later + 0.01));
-  EXPECT_TRUE(dialogs_.Shown().empty());
+  EXPECT_TRUE(desktop_.dialogs.Shown().empty());
 }
 
 TEST_F(MainWindowTest, MissingParentFolderStopsStartUpWithTheWholePathInTheError) {
-  const std::string absent = home_.Path() + "absent";
+  const std::string absent = desktop_.home.Path() + "absent";
   TFixedDocumentsFolder elsewhere(absent);
   TScopedPlatform<IDocumentsFolder> use(elsewhere);
   TForm1 form;
-  EXPECT_EQ(dialogs_.Errors(), (Texts{"Impossible de cr\xE9" "er " + absent + "/vitrix/"}));
+  EXPECT_EQ(desktop_.dialogs.Errors(), (Texts{"Impossible de cr\xE9" "er " + absent + "/vitrix/"}));
   EXPECT_FALSE(DirectoryExists(absent));
   // The rest of start-up did not run.
   EXPECT_EQ(form.affurl->Text(), "affurl");
@@ -105,14 +97,14 @@ TEST_F(MainWindowTest, MissingParentFolderStopsStartUpWithTheWholePathInTheError
 }
 
 TEST_F(MainWindowTest, WithoutJournalTheWindowReportsTheErrorAndStillCloses) {
-  TFixedDocumentsFolder elsewhere(home_.Path() + "absent");
+  TFixedDocumentsFolder elsewhere(desktop_.home.Path() + "absent");
   TScopedPlatform<IDocumentsFolder> use(elsewhere);
   TForm1 form;
   form.show();
-  dialogs_.Clear();
+  desktop_.dialogs.Clear();
   EXPECT_TRUE(form.close());
   EXPECT_FALSE(form.isVisible());
-  EXPECT_EQ(dialogs_.Errors(), (Texts{"Fichier non ouvert"}));
+  EXPECT_EQ(desktop_.dialogs.Errors(), (Texts{"Fichier non ouvert"}));
 }
 
 TEST_F(MainWindowTest, EmptyingTheFolderDeletesTheCapturesOnlyAndIsJournalled) {
@@ -130,7 +122,7 @@ TEST_F(MainWindowTest, EmptyingTheFolderDeletesTheCapturesOnlyAndIsJournalled) {
 }
 
 TEST_F(MainWindowTest, EmptyingWithoutJournalIsAnErrorAndDeletesNothing) {
-  TFixedDocumentsFolder elsewhere(home_.Path() + "absent");
+  TFixedDocumentsFolder elsewhere(desktop_.home.Path() + "absent");
   TScopedPlatform<IDocumentsFolder> use(elsewhere);
   TForm1 form;
   EXPECT_THROW(form.zapClick(form.zap), EInOutError);
@@ -235,7 +227,7 @@ TEST_F(MainWindowTest, CopyButtonPutsTheWholeLinksBoxOnTheClipboard) {
   form.affurl->AddLine("[img]http://a/1.jpg[/img]");
   form.affurl->AddLine("[img]http://a/2.jpg[/img]");
   form.CanvasButton1Click(form.CanvasButton1);
-  EXPECT_EQ(clipboard_.Texts(), (Texts{"", "[img]http://a/1.jpg[/img]\r\n[img]http://a/2.jpg[/img]\r\n"}));
+  EXPECT_EQ(desktop_.clipboard.Texts(), (Texts{"", "[img]http://a/1.jpg[/img]\r\n[img]http://a/2.jpg[/img]\r\n"}));
 }
 
 TEST_F(MainWindowTest, ControlsHaveTheirTextsPlacesAndSettings) {

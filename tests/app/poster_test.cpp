@@ -17,6 +17,7 @@
 #include "support/loopback_server.h"
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
+#include "test_desktop.h"
 
 namespace vitrix {
 namespace {
@@ -46,7 +47,7 @@ class PosterTest : public ::testing::Test {
  protected:
   PosterTest() {
     form_.nomimage = form_.dossiertravail + "1.jpg";
-    std::filesystem::copy_file(dir_.WriteFile("capture.jpg", "\xFF\xD8\xFF\xE0 capture \xFF\xD9"), form_.nomimage);
+    std::filesystem::copy_file(desktop_.home.WriteFile("capture.jpg", "\xFF\xD8\xFF\xE0 capture \xFF\xD9"), form_.nomimage);
   }
 
   // Uploads to the host at base (the environment variable names it, as it
@@ -71,17 +72,7 @@ class PosterTest : public ::testing::Test {
 
   std::string Status() const { return form_.Statusb->PanelText(0); }
 
-  test::TempDir dir_;
-  std::string documents_ = [this] {
-    std::filesystem::create_directories(dir_.Path() + "Documents");
-    return dir_.Path() + "Documents";
-  }();
-  TFixedDocumentsFolder folder_{documents_};
-  TScopedPlatform<IDocumentsFolder> use_folder_{folder_};
-  TScriptedDialogs dialogs_;
-  TScopedPlatform<IDialogs> use_dialogs_{dialogs_};
-  TRecordingTextClipboard clipboard_;
-  TScopedPlatform<ITextClipboard> use_clipboard_{clipboard_};
+  test::TestDesktop desktop_;
   TForm1 form_;
 };
 
@@ -91,12 +82,12 @@ TEST_F(PosterTest, TwoRedirectsThenTheResultPageGiveTheTagAndTwoJournalLines) {
                            {{ClosingReply("200 OK", "", Page("http://h.example/images/a1.jpg"))}, true}});
   PostTo(host.BaseURL());
   EXPECT_EQ(form_.affurl->Text(), "[img]http://h.example/images/a1.jpg[/img]\r\n");
-  EXPECT_EQ(clipboard_.Texts(), (Texts{form_.affurl->Text()}));
+  EXPECT_EQ(desktop_.clipboard.Texts(), (Texts{form_.affurl->Text()}));
   EXPECT_EQ(Status(), kDone);
   EXPECT_EQ(form_.Statusb->FontColor(), clGreen);
   EXPECT_EQ(JournalAfterStart(),
             (Texts{host.BaseURL() + "traitement.php?image=a1", host.BaseURL() + "resultat.php?image=a1"}));
-  EXPECT_TRUE(dialogs_.Shown().empty());
+  EXPECT_TRUE(desktop_.dialogs.Shown().empty());
 }
 
 TEST_F(PosterTest, WithoutLocationBothGetsAskForTheBaseAndTheBodiesFollowEachOther) {
@@ -136,10 +127,10 @@ TEST_F(PosterTest, ARefusalPageIsAFailureEvenWithAnAddressInIt) {
                            {{ClosingReply("404 Not Found", "", "")}, true}});
   PostTo(host.BaseURL());
   EXPECT_EQ(form_.affurl->Text(), kNotFound + "\r\n");
-  EXPECT_EQ(clipboard_.Texts(), (Texts{kNotFound + "\r\n"}));
+  EXPECT_EQ(desktop_.clipboard.Texts(), (Texts{kNotFound + "\r\n"}));
   EXPECT_EQ(Status(), kFailed);
   EXPECT_EQ(form_.Statusb->FontColor(), clRed);
-  EXPECT_TRUE(dialogs_.Shown().empty());
+  EXPECT_TRUE(desktop_.dialogs.Shown().empty());
 }
 
 TEST_F(PosterTest, AnUnreachableHostAtTheFirstUploadFailsQuietly) {
@@ -147,10 +138,10 @@ TEST_F(PosterTest, AnUnreachableHostAtTheFirstUploadFailsQuietly) {
   PostTo(Base(nobody.Port()));
   EXPECT_EQ(form_.but.ResponseCode(), -1);
   EXPECT_EQ(form_.affurl->Text(), kNotFound + "\r\n");
-  EXPECT_EQ(clipboard_.Texts(), (Texts{kNotFound + "\r\n"}));
+  EXPECT_EQ(desktop_.clipboard.Texts(), (Texts{kNotFound + "\r\n"}));
   EXPECT_EQ(Status(), kFailed);
   EXPECT_TRUE(JournalAfterStart().empty());
-  EXPECT_TRUE(dialogs_.Shown().empty());
+  EXPECT_TRUE(desktop_.dialogs.Shown().empty());
 }
 
 TEST_F(PosterTest, TwoUploadsGiveTwoLinesInTheBoxAndOnTheClipboard) {
@@ -164,7 +155,7 @@ TEST_F(PosterTest, TwoUploadsGiveTwoLinesInTheBoxAndOnTheClipboard) {
   PostTo(host.BaseURL());
   const std::string both = "[img]http://h/1.jpg[/img]\r\n[img]http://h/2.jpg[/img]\r\n";
   EXPECT_EQ(form_.affurl->Text(), both);
-  EXPECT_EQ(clipboard_.Texts(), (Texts{"[img]http://h/1.jpg[/img]\r\n", both}));
+  EXPECT_EQ(desktop_.clipboard.Texts(), (Texts{"[img]http://h/1.jpg[/img]\r\n", both}));
   const std::string b = host.BaseURL();
   EXPECT_EQ(JournalAfterStart(), (Texts{b + "r?1", b + "s?1", b + "r?2", b + "s?2"}));
 }
@@ -185,7 +176,7 @@ TEST_F(PosterTest, AHostGoneAtALaterUploadLeavesTheLastReplyInPlace) {
   EXPECT_EQ(JournalAfterStart(), (Texts{b + "a", b + "b", b + "c", b + "c", b + "c", b + "c"}));
   EXPECT_EQ(form_.affurl->Text(), kNotFound + "\r\n" + kNotFound + "\r\n");
   EXPECT_EQ(Status(), kFailed);
-  EXPECT_TRUE(dialogs_.Shown().empty());
+  EXPECT_TRUE(desktop_.dialogs.Shown().empty());
 }
 
 }  // namespace

@@ -25,6 +25,7 @@
 #include "support/sample_images.h"
 #include "support/scoped_env.h"
 #include "support/temp_dir.h"
+#include "test_desktop.h"
 
 namespace vitrix {
 namespace {
@@ -52,21 +53,11 @@ class PublishToImageHostTest : public ::testing::Test {
   }
   std::string Journal() const { return test::ReadWholeFile(form1_.dossiertravail + "vitrix.log"); }
 
-  test::TempDir home_;
-  std::string data_ = home_.Path() + "host";
+  test::TestDesktop desktop_;
+  std::string data_ = desktop_.home.Path() + "host";
   test::ScopedEnv data_folder_{"IMAGEHOST_DATA", data_};
   test::PhpServer host_{test::ServeScript{std::string(VITRIX_SOURCE_DIR) + "/tools/imagehost/serve"}};
   test::ScopedEnv service_{"VITRIX_SERVICE_URL", "http://127.0.0.1:" + std::to_string(host_.Port())};
-  std::string documents_ = [this] {
-    std::filesystem::create_directories(home_.Path() + "Documents");
-    return home_.Path() + "Documents";
-  }();
-  TFixedDocumentsFolder folder_{documents_};
-  TScopedPlatform<IDocumentsFolder> use_folder_{folder_};
-  TScriptedDialogs dialogs_;
-  TScopedPlatform<IDialogs> use_dialogs_{dialogs_};
-  TRecordingTextClipboard clipboard_;
-  TScopedPlatform<ITextClipboard> use_clipboard_{clipboard_};
   TForm1 form1_;
   TForm2 form2_;
   TForm3 form3_;
@@ -84,14 +75,14 @@ TEST_F(PublishToImageHostTest, SavedCaptureIsStoredAsItIsAndServedAtItsTag) {
   std::smatch tag;
   ASSERT_TRUE(std::regex_match(links, tag, tag_form)) << links;
   const std::string address = tag[1], name = tag[2];
-  EXPECT_EQ(clipboard_.Texts(), (Texts{links}));
+  EXPECT_EQ(desktop_.clipboard.Texts(), (Texts{links}));
   EXPECT_EQ(form1_.Statusb->PanelText(0), "Fichier exp\xE9" "di\xE9 avec succ\xE8s");
 
   const std::string saved = test::ReadWholeFile(form1_.nomimage);
   ASSERT_GT(saved.size(), 1000u);
   EXPECT_EQ(StoredImages(), (Texts{name}));
   EXPECT_EQ(test::ReadWholeFile(data_ + "/images/" + name), saved);
-  const std::string fetched = home_.Path() + "fetched.jpg";
+  const std::string fetched = desktop_.home.Path() + "fetched.jpg";
   ASSERT_EQ(std::system(("curl -s -f -o '" + fetched + "' '" + address + "'").c_str()), 0);
   EXPECT_EQ(test::ReadWholeFile(fetched), saved);
 

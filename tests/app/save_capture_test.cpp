@@ -26,6 +26,7 @@
 #include "support/modal.h"
 #include "support/pixels.h"
 #include "support/temp_dir.h"
+#include "test_desktop.h"
 
 namespace vitrix {
 namespace {
@@ -41,7 +42,7 @@ class SaveCaptureTest : public ::testing::Test {
     auto capture = std::make_unique<TBitmap>();
     capture->SetImage(test::DistinctImage(160, 100));
     form2_.Image1->Picture().SetGraphic(std::move(capture));
-    dialogs_.Clear();
+    desktop_.dialogs.Clear();
   }
 
   std::string WorkFolder() const { return form1_.dossiertravail; }
@@ -52,15 +53,7 @@ class SaveCaptureTest : public ::testing::Test {
     QTest::mouseRelease(form2_.Image1, Qt::LeftButton, {}, to);
   }
 
-  test::TempDir home_;
-  std::string documents_ = [this] {
-    std::filesystem::create_directories(home_.Path() + "Documents");
-    return home_.Path() + "Documents";
-  }();
-  TFixedDocumentsFolder folder_{documents_};
-  TScopedPlatform<IDocumentsFolder> use_folder_{folder_};
-  TScriptedDialogs dialogs_;
-  TScopedPlatform<IDialogs> use_dialogs_{dialogs_};
+  test::TestDesktop desktop_;
   TForm1 form1_;
   TForm2 form2_;
   TForm3 form3_;
@@ -90,10 +83,10 @@ TEST_F(SaveCaptureTest, SavesFillTheGapsAtTheQualityChosenAndNameTheFile) {
   form1_.sauvegardeimage();
   EXPECT_EQ(form1_.nomimage, WorkFolder() + "4.jpg");
 
-  ASSERT_EQ(dialogs_.Shown().size(), 2u);
-  EXPECT_EQ(dialogs_.Shown()[0].Request.Text, "Image Sauvegard\xE9" "e sous le nom " + WorkFolder() + "2.jpg");
-  EXPECT_EQ(dialogs_.Shown()[1].Request.Text, "Image Sauvegard\xE9" "e sous le nom " + WorkFolder() + "4.jpg");
-  EXPECT_EQ(dialogs_.Shown()[1].Request.Buttons, TMsgButtons::mbOK);
+  ASSERT_EQ(desktop_.dialogs.Shown().size(), 2u);
+  EXPECT_EQ(desktop_.dialogs.Shown()[0].Request.Text, "Image Sauvegard\xE9" "e sous le nom " + WorkFolder() + "2.jpg");
+  EXPECT_EQ(desktop_.dialogs.Shown()[1].Request.Text, "Image Sauvegard\xE9" "e sous le nom " + WorkFolder() + "4.jpg");
+  EXPECT_EQ(desktop_.dialogs.Shown()[1].Request.Buttons, TMsgButtons::mbOK);
 
   TJPEGImage expected;
   expected.SetSaveQuality(40);
@@ -116,7 +109,7 @@ TEST_F(SaveCaptureTest, TheSavedFileHoldsTheEditedAndCroppedPicture) {
   form2_.Editing().SetFillColor(clBlue);
   Drag(QPoint(40, 30), QPoint(104, 78));  // a blue mask with a black border
   form3_.rc->setChecked(true);
-  dialogs_.Script({mrYes});
+  desktop_.dialogs.Script({mrYes});
   Drag(QPoint(150, 90), QPoint(22, 14));  // crop, dragged up and to the left
   form2_.close();
   form1_.sauvegardeimage();
