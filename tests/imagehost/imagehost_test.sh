@@ -64,7 +64,9 @@ check "second address answers 302" grep -aq '^HTTP/1.1 302' "$work/h2"
 location2=$(grep -i '^Location:' "$work/h2" | cut -d' ' -f2 | tr -d '\r')
 check "second Location is relative too" bash -c "[[ '$location2' =~ ^resultat\.php\?image=[0-9a-f]{32}\.jpg$ ]]"
 curl -s -o "$work/nocookie.html" "$base/$location1"
-check "without the cookie the dialogue is refused" grep -aq '<p class="gras">ERREUR' "$work/nocookie.html"
+check "without the cookie the dialogue is refused" grep -aq '<p class="gras">ERREUR : cet envoi ne vous appartient pas' "$work/nocookie.html"
+curl -s -o "$work/nocookie2.html" -b 'vitrix_envoi=0123' "$base/$location2"
+check "with another cookie the result page is refused" grep -aq '<p class="gras">ERREUR : cet envoi ne vous appartient pas' "$work/nocookie2.html"
 
 # 3. The result page, in Windows-1252, links the stored image after the marker.
 curl -s -D "$work/h3" -o "$work/result.html" -b "$work/jar" "$base/$location2"

@@ -60,6 +60,21 @@ function has_valid_cookie(string $name): bool {
     return is_string($sent) && hash_equals(token_for($name), $sent);
 }
 
+// The stored image named by ?image= when the client is the one that uploaded
+// it; otherwise the refusal page is sent and null returned.
+function own_upload_or_refuse(): ?string {
+    $name = $_GET['image'] ?? null;
+    if (!valid_name($name) || !is_file(data_dir() . '/images/' . $name)) {
+        refuse('cette image est inconnue.');
+        return null;
+    }
+    if (!has_valid_cookie($name)) {
+        refuse('cet envoi ne vous appartient pas (cookie absent ou incorrect).');
+        return null;
+    }
+    return $name;
+}
+
 // The address the host is reached at, as links name it: IMAGEHOST_PUBLIC_URL
 // when it is set (a host behind a reverse proxy, or under https), otherwise
 // the Host the client asked for. A Host that is not a plain name or address

@@ -2,13 +2,8 @@
 // Last step: the result page with the address of the hosted image.
 require_once __DIR__ . '/../lib.php';
 
-$name = $_GET['image'] ?? null;
-if (!valid_name($name) || !is_file(data_dir() . '/images/' . $name)) {
-    refuse('cette image est inconnue.');
-    return;
-}
-if (!has_valid_cookie($name)) {
-    refuse('cet envoi ne vous appartient pas (cookie absent ou incorrect).');
+$name = own_upload_or_refuse();
+if ($name === null) {
     return;
 }
 $address = htmlspecialchars(base_url() . 'images/' . $name, ENT_QUOTES | ENT_HTML401, 'Windows-1252');
