@@ -59,6 +59,7 @@ void TForm2::setVisible(bool visible) {
   const bool closing = !visible && isVisible();
   // The help message and the backup come before the window appears; an
   // error there is reported and the window shows all the same.
+  if (opening) escape_down_ = false;
   if (opening) Guarded([this] { FormShow(this); });
   if (closing) Guarded([this] { FormClose(this); });
   QDialog::setVisible(visible);
@@ -74,6 +75,7 @@ void TForm2::FormClose(QObject*) { editing_->Close(); }
 // Esc is the undo key, handled on release: a dialog would close on its press.
 void TForm2::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape) {
+    escape_down_ = true;
     event->accept();
     return;
   }
@@ -83,6 +85,13 @@ void TForm2::keyPressEvent(QKeyEvent* event) {
 void TForm2::keyReleaseEvent(QKeyEvent* event) {
   // A held key repeats its press but is released once.
   if (event->isAutoRepeat()) return;
+  if (event->key() == Qt::Key_Escape) {
+    // An Esc pressed in a message box or the colour chooser closes it on the
+    // press, and its release then lands here: that Esc meant "cancel" and
+    // must not undo the user's last mask.
+    if (!escape_down_) return;
+    escape_down_ = false;
+  }
   uint16_t key = VirtualKeyOf(event->key());
   const TShiftState shift = ShiftStateOf(event->modifiers(), Qt::NoButton);
   Guarded([&] { FormKeyUp(this, key, shift); });

@@ -61,6 +61,8 @@ class TForm2 : public QDialog {
   void FitToPicture();
 
   std::unique_ptr<TEditorModel> editing_;
+  // Esc was pressed in this window and not yet released.
+  bool escape_down_ = false;
 };
 
 // The capture editor of the running program.
