@@ -26,6 +26,7 @@
 #include "platform/guard.h"
 #include "platform/print_screen.h"
 #include "platform/qt_text.h"
+#include "rtl/exceptions.h"
 #include "rtl/strings.h"
 
 namespace vitrix {
@@ -212,6 +213,9 @@ void TForm1::voirimage() {
 }
 
 void TForm1::sauvegardeimage() {
+  // Without a work folder (start-up showed why) a bare "1.jpg" would land
+  // in whatever folder the program was started from.
+  if (dossiertravail.empty()) throw Exception(kNoWorkFolderError);
   nomimage = nouveaunom(dossiertravail);
   SaveCaptureAsJpeg(Form2->Image1->Picture(), cjpg->Position(), nomimage);
   ShowMessage(kSavedMessagePrefix + nomimage);

@@ -34,6 +34,9 @@ inline constexpr const char* kStatusWatchOff = "Surveillance termin\xE9" "e";
 // The question asked before showing a capture when automatic preview is off.
 inline constexpr const char* kPreviewQuestion = "Voulez vous voir l'image contenue dans le presse papier";
 inline constexpr const char* kPreviewCaption = "Image du presse papier";
+// Said on a save when start-up could not settle the work folder.
+inline constexpr const char* kNoWorkFolderError =
+    "Pas de dossier de travail : l'image n'est pas sauvegard\xE9" "e";
 // Said when the upload-only action could not host the capture: its file is
 // kept.
 inline constexpr const char* kNotHostedKeptPrefix =

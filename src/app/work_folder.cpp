@@ -15,6 +15,7 @@ void EnsureWorkFolder(const std::string& folder) {
 }
 
 void EmptyWorkFolder(const std::string& folder) {
+  if (folder.empty()) return;  // never the current folder
   std::vector<TSearchRec> entries;
   try {
     entries = ListFolder(folder);

@@ -20,7 +20,9 @@
 #include "picture/bitmap.h"
 #include "picture/jpeg_image.h"
 #include "platform/scripted_dialogs.h"
+#include "platform/documents_folder.h"
 #include "platform/scripted_documents_folder.h"
+#include "rtl/exceptions.h"
 #include "rtl/files.h"
 #include "rtl/streams.h"
 #include "support/modal.h"
@@ -94,6 +96,30 @@ TEST_F(SaveCaptureTest, SavesFillTheGapsAtTheQualityChosenAndNameTheFile) {
   TMemoryStream bytes;
   expected.WriteToStream(bytes);
   EXPECT_EQ(test::ReadWholeFile(WorkFolder() + "4.jpg"), std::string(bytes.View()));
+}
+
+TEST_F(SaveCaptureTest, WithoutAWorkFolderNothingIsSavedAnywhere) {
+  // A Documents folder whose name has no Windows-1252 form: start-up
+  // reports it and has no work folder.
+  class UnwritableName final : public IDocumentsFolder {
+   public:
+    std::string Path() override { return DocumentsPathFromSystem("/home/\xC5\x82ukasz/Documents"); }
+  } folder;
+  TScopedPlatform<IDocumentsFolder> use(folder);
+  TForm1 form;
+  ASSERT_EQ(form.dossiertravail, "");
+  desktop_.dialogs.Clear();
+  const std::filesystem::path started_in = std::filesystem::current_path();
+  std::filesystem::current_path(desktop_.home.Path());
+  try {
+    form.sauvegardeimage();
+    ADD_FAILURE() << "the save went on without a work folder";
+  } catch (const Exception& error) {
+    EXPECT_EQ(std::string(error.Message()), kNoWorkFolderError);
+  }
+  std::filesystem::current_path(started_in);
+  EXPECT_FALSE(FileExists(desktop_.home.Path() + "1.jpg"));
+  EXPECT_TRUE(desktop_.dialogs.Shown().empty());
 }
 
 // A capture that JPEG keeps close: a smooth gradient.
