@@ -230,7 +230,9 @@ bool TForm1::poster() {
     // painted now so that a slow host shows where the upload waits.
     Statusb->repaint();
   };
-  hooks.journal = [this](const std::string& line) { journal.WriteLine(line); };
+  // The host has the file once a redirect comes: a journal that cannot be
+  // written is reported, and the upload goes on to fetch the forum tag.
+  hooks.journal = [this](const std::string& line) { Guarded([&] { journal.WriteLine(line); }); };
   hooks.addlink = [this, &hosted](const std::string& link) {
     hosted = link != kNoImageAddress;
     affurl->AddLine(link);

@@ -90,6 +90,17 @@ TEST_F(PosterTest, TwoRedirectsThenTheResultPageGiveTheTagAndTwoJournalLines) {
   EXPECT_TRUE(desktop_.dialogs.Shown().empty());
 }
 
+TEST_F(PosterTest, AJournalThatCannotBeWrittenIsReportedAndTheTagStillComes) {
+  form_.journal.Close();
+  ScriptedHttpServer host({{{Redirect("traitement.php?image=a1")}, true},
+                           {{Redirect("resultat.php?image=a1")}, true},
+                           {{ClosingReply("200 OK", "", Page("http://h.example/images/a1.jpg"))}, true}});
+  PostTo(host.BaseURL());
+  EXPECT_EQ(form_.affurl->Text(), "[img]http://h.example/images/a1.jpg[/img]\r\n");
+  EXPECT_EQ(Status(), kDone);
+  EXPECT_EQ(desktop_.dialogs.Errors(), (Texts{"Fichier non ouvert", "Fichier non ouvert"}));
+}
+
 TEST_F(PosterTest, WithoutLocationBothGetsAskForTheBaseAndTheBodiesFollowEachOther) {
   // The tag only exists once the three bodies are put end to end.
   ScriptedHttpServer host({{{ClosingReply("200 OK", "", "<p>Image H\xE9" "berg\xE9" "e : ")}, true},
