@@ -263,6 +263,7 @@ void TJPEGImage::WriteToStream(TStream& stream) {
 void TJPEGImage::SaveToPath(const std::string& path) {
   TFileStream file(path, fmCreate);
   WriteToStream(file);
+  file.Close();
 }
 
 void TJPEGImage::ReadFromStream(TStream& stream) { ReadCompressed(stream.Size() - stream.Position(), stream); }

@@ -66,6 +66,15 @@ TFileStream::~TFileStream() {
   if (fd_ >= 0) ::close(fd_);
 }
 
+void TFileStream::Close() {
+  if (fd_ < 0) return;
+  const int fd = fd_;
+  fd_ = -1;
+  // After close() fails the descriptor is released all the same: it is
+  // never closed twice.
+  if (::close(fd) != 0 && errno != EINTR) throw EWriteError(kWriteErrorText);
+}
+
 int64_t TFileStream::Read(void* buffer, int64_t count) {
   if (count <= 0) return 0;
   ssize_t n;

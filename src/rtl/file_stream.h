@@ -32,6 +32,11 @@ class TFileStream : public TStream {
   TFileStream(const std::string& path, uint16_t mode);
   ~TFileStream() override;
 
+  // Closes the file now. Some file systems (network ones, over quota) tell
+  // of data they could not keep only here: that raises EWriteError. The
+  // destructor closes too, but has no way to report it.
+  void Close();
+
   int64_t Read(void* buffer, int64_t count) override;
   int64_t Write(const void* buffer, int64_t count) override;
   int64_t Seek(int64_t offset, TSeekOrigin origin) override;

@@ -1,6 +1,7 @@
 #include "rtl/file_stream.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "rtl/exceptions.h"
 #include "support/temp_dir.h"
@@ -17,6 +18,25 @@ TEST(FileStream, CreateTruncatesAndWrites) {
     EXPECT_EQ(file.Size(), 3);
   }
   EXPECT_EQ(dir.ReadFile("a.bin"), "new");
+}
+
+TEST(FileStream, CloseReportsWhatTheSystemCouldNotKeepAndClosesOnce) {
+  test::TempDir dir;
+  {
+    TFileStream file(dir.Path() + "a.bin", fmCreate);
+    file.WriteText("kept");
+    file.Close();
+    EXPECT_EQ(file.Handle(), -1);
+    file.Close();  // nothing left to close
+  }
+  EXPECT_EQ(dir.ReadFile("a.bin"), "kept");
+
+  // A descriptor the system refuses to close stands for a file system that
+  // reports lost data only at close.
+  TFileStream file(dir.Path() + "b.bin", fmCreate);
+  ASSERT_EQ(::close(file.Handle()), 0);
+  EXPECT_THROW(file.Close(), EWriteError);
+  EXPECT_EQ(file.Handle(), -1);
 }
 
 TEST(FileStream, AppendModeAddsAtTheEnd) {
