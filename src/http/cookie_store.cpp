@@ -97,12 +97,27 @@ void TNetCookieManager::DoOnCreate() {
   if (OnCreate) OnCreate(*this, cookies_);
 }
 
+// The whole store operation, from the new item in the collection to its
+// place in the index, runs under the write lock: another thread may be
+// choosing cookies for a request or releasing expired ones meanwhile.
 void TNetCookieManager::AddCookie(std::string_view text, std::string_view host) {
+  const TNetLockScope lock(cookies_.Lock(), TNetLockAccess::caReadWrite);
   StoreCookie(cookies_.AddItem<TNetCookieRFC2109>(), text, host);
 }
 
 void TNetCookieManager::AddCookie2(std::string_view text, std::string_view host) {
+  const TNetLockScope lock(cookies_.Lock(), TNetLockAccess::caReadWrite);
   StoreCookie(cookies_.AddItem<TNetCookieRFC2965>(), text, host);
+}
+
+bool TNetCookieManager::HasRoomFor(const TNetNetscapeCookie& cookie) {
+  if (cookie.CookieName().size() + cookie.CookieValue().size() > kMaxCookieBytes) return false;
+  const TNetCookieList& index = cookies_.DomainIndex();
+  const int domain = index.IndexOf(cookie.CookieDomain());
+  if (domain < 0) return true;
+  const TNetCookieList& list = *index[domain].list;
+  // A cookie already stored under that name is only replaced.
+  return list.Count() < kMaxCookiesPerDomain || list.IndexOf(cookie.CookieName()) >= 0;
 }
 
 void TNetCookieManager::StoreCookie(TNetCookieRFC2109* cookie, std::string_view text, std::string_view host) {
@@ -113,7 +128,7 @@ void TNetCookieManager::StoreCookie(TNetCookieRFC2109* cookie, std::string_view 
     throw;
   }
   if (cookie->CookieDomain().empty()) cookie->SetCookieDomain(std::string(host));
-  bool accept = cookie->IsValidCookie(host);
+  bool accept = cookie->IsValidCookie(host) && HasRoomFor(*cookie);
   if (accept && OnNewCookie) OnNewCookie(*this, *cookie, accept);
   if (!accept) {
     cookies_.Remove(cookie);

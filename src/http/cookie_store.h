@@ -78,6 +78,15 @@ using TOnNewCookieEvent = std::function<void(TNetCookieManager& sender, TNetCook
 
 class TNetCookieManager {
  public:
+  // Limits on what a server may store. Every stored cookie goes back in the
+  // Cookie line of each later request to its domain, so without them a
+  // hostile host could grow the memory and that line without end: a cookie
+  // whose name and value together exceed kMaxCookieBytes is dropped, and so
+  // is a new name beyond kMaxCookiesPerDomain in its domain (a cookie of a
+  // stored name still replaces it).
+  static constexpr size_t kMaxCookieBytes = 4096;
+  static constexpr int kMaxCookiesPerDomain = 50;
+
   TNetCookieManager() = default;
   // Drops expired cookies, calls OnDestroy, tells whoever asked that the
   // manager is gone, then releases every cookie.
@@ -95,7 +104,8 @@ class TNetCookieManager {
   void DoOnCreate();
 
   // One "Set-cookie" / "Set-cookie2" value received from host. A cookie
-  // outside host's domain, or refused by OnNewCookie, is dropped. A quoted
+  // outside host's domain, beyond the limits above, or refused by
+  // OnNewCookie, is dropped. A quoted
   // Port list with a non-number raises EConvertError.
   void AddCookie(std::string_view text, std::string_view host);
   void AddCookie2(std::string_view text, std::string_view host);
@@ -114,6 +124,8 @@ class TNetCookieManager {
 
  private:
   void StoreCookie(TNetCookieRFC2109* cookie, std::string_view text, std::string_view host);
+  // The cookie stays within the limits of the store; under the lock.
+  bool HasRoomFor(const TNetNetscapeCookie& cookie);
 
   TNetCookies cookies_;
   std::vector<std::pair<const void*, std::function<void()>>> free_notifications_;

@@ -93,7 +93,7 @@ void TNetEntityHeaderInfo::ProcessHeaders() { ProcessEntityHeaders(); }
 
 void TNetEntityHeaderInfo::SetHeaders() {
   raw_headers_.Clear();
-  TNetHeaderList custom(kRawFoldLength);
+  TNetHeaderList custom(raw_headers_.FoldLength());
   custom.AddLines(custom_headers_);
   EmitGenerated({{"Connection", connection_},
                  {"Content-Version", content_version_},
@@ -157,7 +157,7 @@ void TNetRequestHeaderInfo::SetHeaders() {
   TNetEntityHeaderInfo::SetHeaders();
   // The entity part ends with the custom lines; the request's own lines
   // follow them, replacing any custom line of the same name in place.
-  TNetHeaderList own(kRawFoldLength);
+  TNetHeaderList own(raw_headers_.FoldLength());
   if (!authentication_ && basic_authentication_) {
     auto basic = std::make_unique<TNetBasicAuthentication>();
     basic->SetUsername(username_);
@@ -211,7 +211,7 @@ void TNetResponseHeaderInfo::ProcessHeaders() {
 
 void TNetResponseHeaderInfo::SetHeaders() {
   TNetEntityHeaderInfo::SetHeaders();
-  TNetHeaderList own(kRawFoldLength);
+  TNetHeaderList own(raw_headers_.FoldLength());
   EmitGenerated({{"Location", location_}, {"Server", server_}, {"Proxy-Connection", proxy_connection_}}, raw_headers_,
                 own);
   raw_headers_.AddLines(own);

@@ -7,6 +7,7 @@
 
 #include "http/multipart_stream.h"
 #include "http/net_exceptions.h"
+#include "http/net_stack.h"
 #include "rtl/streams.h"
 #include "rtl/strings.h"
 
@@ -40,6 +41,14 @@ std::string ResolvePath(const std::string& base, const std::string& relative) {
 }
 
 bool SendsBody(TNetHTTPMethod method) { return method == TNetHTTPMethod::hmPost || method == TNetHTTPMethod::hmPut; }
+
+// A port a connection can reach; any other number (a URL's ":65616", a
+// port that is no number) is refused as an address that cannot be had,
+// rather than cut down to 16 bits or taken for the default.
+int CheckedPort(int port) {
+  if (port < 1 || port > 65535) GStack().RaiseSocketError(kSocketErrorAddressNotAvailable);
+  return port;
+}
 
 }  // namespace
 
@@ -105,17 +114,26 @@ void TNetCustomHTTP::DoRequest(TNetHTTPMethod method, const std::string& url, TS
     const bool keep = !exchange_broken_ && Response().KeepAlive();
     if (!keep && IOHandler() != nullptr) Disconnect();
   };
+  exchange_broken_ = false;
   try {
     for (;;) {
       ++redirect_count_;
+      // A redirect or a retry whose reply was not read to its end (its body
+      // garbled, too long or late) leaves its remains on the connection: the
+      // next request goes out on a fresh one.
+      if (exchange_broken_ && IOHandler() != nullptr) Disconnect();
       exchange_broken_ = false;
       PrepareTarget();
       ConnectToTarget();
       exchange_broken_ = true;
       SendRequest();
-      do {
+      ReadReplyHead();
+      // Interim "100 Continue" heads are skipped, but only so many: a peer
+      // sending them without end would hold the request forever.
+      for (int interim = 0; Response().ResponseCode() == 100; ++interim) {
+        if (interim == kMaxInterimReplies) throw ENetHTTPReplyHeadTooLarge();
         ReadReplyHead();
-      } while (Response().ResponseCode() == 100);
+      }
       const Outcome outcome = Classify();
       if (outcome == Outcome::kFinished) break;
       if (outcome == Outcome::kFollow) {
@@ -191,11 +209,13 @@ void TNetCustomHTTP::ConnectToTarget() {
     }
   };
   if (!ProxyInUse()) {
-    move_to(uri_.Host(), StrToIntDef(uri_.Port(), 0));
+    move_to(uri_.Host(), CheckedPort(StrToIntDef(uri_.Port(), 0)));
     if (https && (IOHandler() == nullptr || !IOHandler()->IsTLS())) throw ENetIOHandlerPropInvalid();
     request.SetUseProxy(https ? TNetHTTPConnectionType::ctSSL : TNetHTTPConnectionType::ctNormal);
   } else {
-    move_to(proxy_params_.ProxyServer(), proxy_params_.ProxyPort());
+    move_to(proxy_params_.ProxyServer(), CheckedPort(proxy_params_.ProxyPort()));
+    // The tunnel through the proxy carries TLS as a direct connection would.
+    if (https && (IOHandler() == nullptr || !IOHandler()->IsTLS())) throw ENetIOHandlerPropInvalid();
     request.SetUseProxy(https ? TNetHTTPConnectionType::ctSSLProxy : TNetHTTPConnectionType::ctProxy);
     // A proxy is asked for the whole address.
     if (!https) request.SetURL(uri_.BuildURI(false, false));
@@ -214,8 +234,14 @@ void TNetCustomHTTP::ConnectToTarget() {
   }
 
   if (!Response().KeepAlive() && IOHandler() != nullptr) Disconnect();
-  // Notices a close by the peer on a kept connection before it is used.
-  FillInputBuffer(false, 1, false);
+  // Notices a close by the peer on a kept connection before it is used. A
+  // socket error here (a reset waiting on the idle connection) only means
+  // the kept connection is gone: a fresh one is opened.
+  try {
+    FillInputBuffer(false, 1, false);
+  } catch (const ENetSocketError&) {
+    CloseQuietly();
+  }
   if (!Connected()) {
     Connect(ReadTimeout());
     if (request.UseProxy() == TNetHTTPConnectionType::ctSSLProxy) OpenTunnel();
@@ -242,6 +268,8 @@ void TNetCustomHTTP::OpenTunnel() {
     if (Response().ResponseCode() == 200) break;
     RaiseProtocolError();
   }
+  // A proxy that closed during its answer left no tunnel to encrypt.
+  if (!Connected()) throw ENetConnClosedGracefully();
   IOHandler()->StartTLS();
 }
 
@@ -261,11 +289,20 @@ void TNetCustomHTTP::SendRequest() {
 void TNetCustomHTTP::SendHead(const std::string& method_and_target, const TNetHeaderList& headers) {
   // The request line, every non-empty header line and the empty line leave
   // in one piece.
-  std::string head = method_and_target + " HTTP/" + ProtocolVersionText(protocol_version_) + "\r\n";
+  // No line is sent folded: many servers refuse a continuation line, so one
+  // is joined to the line it continues, with one space.
+  std::string head = method_and_target + " HTTP/" + ProtocolVersionText(protocol_version_);
+  bool in_header = false;
   for (const std::string& line : headers.Lines()) {
-    if (!line.empty()) head += line + "\r\n";
+    if (line.empty()) continue;
+    if (line[0] != ' ' && line[0] != '\t') {
+      head += "\r\n" + line;
+      in_header = true;
+    } else if (in_header) {
+      head += " " + Trim(line);
+    }
   }
-  head += "\r\n";
+  head += "\r\n\r\n";
   WriteBytes(head.data(), static_cast<int64_t>(head.size()), true);
 }
 

@@ -10,8 +10,9 @@
 // the next. The connection stays open while the replies allow it.
 //
 // Whatever a server sends, memory stays bounded: a reply head is at most
-// 1 MiB in 1000 lines, and the bodies of error and redirect replies are kept
-// up to 1 MiB (the rest is dropped with the connection).
+// 1 MiB in 1000 lines, at most 16 "100 Continue" heads come before it, and
+// the bodies of error and redirect replies are kept up to 1 MiB (the rest is
+// dropped with the connection).
 
 #include <cstdint>
 #include <functional>
@@ -50,6 +51,7 @@ class TNetCustomHTTP : public TNetTCPClient {
   static constexpr int64_t kMaxReplyHeadBytes = 1 << 20;
   static constexpr int kMaxReplyHeadLines = 1000;
   static constexpr int64_t kMaxScratchBody = 1 << 20;
+  static constexpr int kMaxInterimReplies = 16;
 
   TNetCustomHTTP();
   ~TNetCustomHTTP() override;

@@ -62,6 +62,9 @@ void TNetCustomHTTP::ReadReplyHead() {
   TNetHTTPResponse& response = Response();
   response.SetResponseText(std::move(status));
   response.RawHeaders().Clear();
+  // The fields of the previous reply go at once: a head that fails midway
+  // must not leave its status line next to the last reply's Location.
+  response.ProcessHeaders();
   for (;;) {
     std::string line;
     try {
@@ -264,7 +267,9 @@ void TNetCustomHTTP::DeliverBody() {
 
 bool TNetCustomHTTP::ReadBody(TStream& stream, Scratch kind) {
   const TNetHTTPResponse& response = Response();
-  if (!ReplyHasBody()) return true;
+  // An interim reply (1xx) has no body, but its final reply is still to
+  // come on the connection and nobody reads it: the exchange is not over.
+  if (!ReplyHasBody()) return response.ResponseCode() / 100 != 1;
   const bool strict = kind == Scratch::kCallerStream;
   const int64_t limit = strict ? std::numeric_limits<int64_t>::max() : kMaxScratchBody;
 

@@ -24,7 +24,9 @@ const char* ProtocolVersionText(TNetHTTPProtocolVersion version);
 
 class TNetHTTPRequest : public TNetRequestHeaderInfo {
  public:
-  TNetHTTPRequest() = default;
+  // The head of a request goes on the wire, where folded lines are refused
+  // by many servers: its lines are never folded, however long.
+  TNetHTTPRequest() { RawHeaders().SetFoldLength(0); }
 
   const std::string& URL() const { return url_; }
   void SetURL(std::string url) { url_ = std::move(url); }

@@ -20,6 +20,7 @@ inline constexpr int kSocketErrorBadHandle = 10009;
 inline constexpr int kSocketErrorWouldBlock = 10035;
 inline constexpr int kSocketErrorNotSocket = 10038;
 inline constexpr int kSocketErrorAddressInUse = 10048;
+inline constexpr int kSocketErrorAddressNotAvailable = 10049;
 inline constexpr int kSocketErrorConnectionAborted = 10053;
 inline constexpr int kSocketErrorConnectionReset = 10054;
 inline constexpr int kSocketErrorShutdown = 10058;

@@ -40,12 +40,15 @@ short PollOne(int fd, short events, int timeout_ms) {
 }
 
 sockaddr_in MakeAddress(const std::string& ip, int port) {
+  // Port 0 asks for any local port when binding; no other number outside
+  // 16 bits is a port, and cutting it down would reach another one.
+  if (port < 0 || port > 65535) GStack().RaiseSocketError(kSocketErrorAddressNotAvailable);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(static_cast<uint16_t>(port));
   if (!ip.empty()) {
     unsigned char bytes[4];
-    if (!TNetStack::ParseDottedQuad(ip, bytes)) GStack().RaiseSocketError(10049);
+    if (!TNetStack::ParseDottedQuad(ip, bytes)) GStack().RaiseSocketError(kSocketErrorAddressNotAvailable);
     std::memcpy(&address.sin_addr.s_addr, bytes, 4);
   }
   return address;

@@ -215,6 +215,28 @@ TEST(CookieStore, ExpiredCookiesGoAtTheNextCleanup) {
   EXPECT_EQ(CookiesFor(manager, "http://www.example.org/"), "zero=2; session=1; seventynine=1; future=1");
 }
 
+TEST(CookieStore, OversizedCookiesAndNewNamesBeyondFiftyPerDomainAreDropped) {
+  TNetCookieManager manager;
+  // Name and value together: 4096 bytes are kept, 4097 are not.
+  manager.AddCookie("n=" + std::string(4095, 'v') + "; path=/", kHost);
+  manager.AddCookie("m=" + std::string(4096, 'v') + "; path=/", kHost);
+  manager.AddCookie2(std::string(4097, 'k') + "=1; path=/", kHost);
+  ASSERT_EQ(manager.CookieCollection().Count(), 1);
+  EXPECT_EQ(manager.CookieCollection().Items(0)->CookieName(), "n");
+  for (int i = 1; i < 60; ++i) manager.AddCookie("c" + std::to_string(i) + "=1; path=/", kHost);
+  EXPECT_EQ(manager.CookieCollection().Count(), 50);
+  const std::string sent = CookiesFor(manager, "http://www.example.org/");
+  EXPECT_NE(sent.find("c49=1"), std::string::npos);
+  EXPECT_EQ(sent.find("c50="), std::string::npos);
+  // A full domain still takes new values for its names, and other domains
+  // have room of their own.
+  manager.AddCookie("c7=changed; path=/", kHost);
+  manager.AddCookie("other=1; path=/", "other.example.org");
+  EXPECT_EQ(manager.CookieCollection().Count(), 51);
+  EXPECT_NE(CookiesFor(manager, "http://www.example.org/").find("c7=changed"), std::string::npos);
+  EXPECT_EQ(CookiesFor(manager, "http://other.example.org/"), "other=1");
+}
+
 TEST(CookieStore, SetCookie2CreatesRfc2965CookiesAndBadPortsRaise) {
   TNetCookieManager manager;
   manager.AddCookie2("v=1; path=/; Port=\"81\"", kHost);
@@ -295,6 +317,30 @@ TEST(CookieLock, ConcurrentStoringAndSelectingKeepTheIndexWhole) {
   stop = true;
   reader.join();
   EXPECT_EQ(manager.CookieCollection().Count(), 50);
+}
+
+TEST(CookieLock, StoringWhileExpiredCookiesAreReleasedElsewhere) {
+  // Every list generated releases the expired cookies, erasing them from the
+  // collection the storing thread appends to.
+  TNetCookieManager manager;
+  std::atomic<bool> stop{false};
+  std::atomic<int> lists{0};
+  std::thread reader([&] {
+    while (!stop) {
+      CookiesFor(manager, "http://www.example.org/");
+      ++lists;
+    }
+  });
+  for (int i = 0; i < 3000; ++i) {
+    manager.AddCookie("old" + std::to_string(i % 40) + "=1; path=/; max-age=0", kHost);
+    if (i % 10 == 0) manager.AddCookie("live" + std::to_string(i % 7) + "=" + std::to_string(i) + "; path=/", kHost);
+  }
+  stop = true;
+  reader.join();
+  EXPECT_GT(lists.load(), 0);
+  EXPECT_EQ(CookiesFor(manager, "http://www.example.org/").find("old"), std::string::npos);
+  // Only the live cookies stay, each stored once in the collection.
+  EXPECT_EQ(manager.CookieCollection().Count(), 7);
 }
 
 }  // namespace

@@ -284,6 +284,8 @@ TEST_F(MemoryClient, APostThatRaisesStillPutsTheVersionBack) {
 class TlsMemoryTransport : public TNetIOHandlerMemory {
  public:
   bool IsTLS() const override { return true; }
+  void StartTLS() override { ++tls_starts; }
+  int tls_starts = 0;
 };
 
 TEST(HttpsClient, ATlsTransportDropsTheConnectionHeaderAndCarriesSecureCookies) {
@@ -321,6 +323,82 @@ TEST(ProxyClient, AProxyIsAskedForTheWholeAddressWithProxyConnection) {
             "Host: www.example.org\r\nAccept: text/html, */*\r\nUser-Agent: Mozilla/3.0 (compatible; vitrix)\r\n"
             "Proxy-Authorization: Basic dTo=\r\n\r\n");
   EXPECT_EQ(stream.DataString(), "via proxy");
+}
+
+TEST(ProxyClient, AProxyClosingInItsTunnelAnswerLeavesNothingToEncrypt) {
+  TlsMemoryTransport transport;
+  transport.AddInput("HTTP/1.1 200 Connection established\r\n");
+  transport.ClosePeer();
+  TNetHTTP but;
+  but.SetIOHandler(&transport);
+  but.ProxyParams().SetProxyServer("proxy.local");
+  but.ProxyParams().SetProxyPort(3128);
+  EXPECT_THROW(but.Get("https://www.example.org/", nullptr), ENetConnClosedGracefully);
+  EXPECT_EQ(transport.tls_starts, 0);
+  EXPECT_EQ(transport.Written().rfind("CONNECT www.example.org:443 HTTP/1.1\r\n", 0), 0u);
+  EXPECT_FALSE(but.Connected());
+}
+
+TEST(ProxyClient, HttpsThroughAProxyNeedsATlsTransport) {
+  TNetIOHandlerMemory transport;
+  TNetHTTP but;
+  but.SetIOHandler(&transport);
+  but.ProxyParams().SetProxyServer("proxy.local");
+  but.ProxyParams().SetProxyPort(3128);
+  EXPECT_THROW(but.Get("https://www.example.org/", nullptr), ENetIOHandlerPropInvalid);
+  EXPECT_EQ(transport.LastTarget().host, "");
+  EXPECT_EQ(transport.Written(), "");
+}
+
+TEST(RequestHead, LongLinesAreSentWholeAndContinuationLinesJoined) {
+  // Values longer than any fold length, with commas and blanks to cut at.
+  std::string cookie, value;
+  while (cookie.size() < 1100) cookie += "abcd,";
+  while (value.size() < 1100) value += "ab,cd ";
+  value += "end";
+  TNetIOHandlerMemory transport;
+  transport.AddInput(WithLength("HTTP/1.1 200 OK\r\nSet-Cookie: big=" + cookie + "; path=/\r\n", "") +
+                     WithLength("HTTP/1.1 200 OK\r\n", ""));
+  TNetHTTP but;
+  but.SetIOHandler(&transport);
+  but.Get("http://h/", nullptr);
+  but.Request().SetReferer("http://h/" + value);
+  but.Request().CustomHeaders().Add("X-Folded: one");
+  but.Request().CustomHeaders().Add("\t two");
+  but.Get("http://h/", nullptr);
+  const std::string& written = transport.Written();
+  const std::string second = written.substr(written.rfind("GET "));
+  EXPECT_EQ(second.find("\r\n "), std::string::npos);
+  EXPECT_EQ(second.find("\r\n\t"), std::string::npos);
+  EXPECT_NE(second.find("\r\nCookie: big=" + cookie + "\r\n"), std::string::npos);
+  EXPECT_NE(second.find("\r\nReferer: http://h/" + value + "\r\n"), std::string::npos);
+  EXPECT_NE(second.find("\r\nX-Folded: one two\r\n"), std::string::npos);
+}
+
+TEST(PortRange, PortsOutsideOneTo65535AreRefusedBeforeConnecting) {
+  for (const char* url : {"http://h:65616/", "http://h:0/", "http://h:-80/", "http://h:99999999999/"}) {
+    SCOPED_TRACE(url);
+    TNetIOHandlerMemory transport;
+    TNetHTTP but;
+    but.SetIOHandler(&transport);
+    try {
+      but.Get(url, nullptr);
+      ADD_FAILURE() << "no exception";
+    } catch (const ENetSocketError& e) {
+      EXPECT_EQ(e.LastError(), 10049);
+      EXPECT_STREQ(e.what(), "Erreur de socket # 10049\r\nImpossible d'affecter l'adresse requise.");
+    }
+    EXPECT_EQ(transport.LastTarget().host, "");
+  }
+  TNetIOHandlerMemory transport;
+  transport.AddInput(WithLength("HTTP/1.1 200 OK\r\n", ""));
+  TNetHTTP but;
+  but.SetIOHandler(&transport);
+  but.Get("http://h:65535/", nullptr);
+  EXPECT_EQ(transport.LastTarget().port, 65535);
+  but.ProxyParams().SetProxyServer("proxy.local");
+  but.ProxyParams().SetProxyPort(70000);
+  EXPECT_THROW(but.Get("http://h/", nullptr), ENetSocketError);
 }
 
 TEST(CookieManagerOwnership, CreatedAtTheFirstReplyAndForgottenWhenAnAssignedOneGoes) {

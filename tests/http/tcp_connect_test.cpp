@@ -110,6 +110,24 @@ TEST(TcpConnect, RefusedConnectionGives10061AndLeavesTheClientDisconnected) {
   EXPECT_FALSE(client.Connected());
 }
 
+TEST(TcpConnect, APortBeyond16BitsIsRefusedNotCutDownToAnother) {
+  // The server's port plus 65536 would reach the server if cut to 16 bits.
+  LoopbackServer server([](PeerConnection& peer) { peer.Close(); }, 1, 300ms);
+  for (const int port : {server.Port() + 65536, -1}) {
+    TNetTCPClient client;
+    client.SetHost("127.0.0.1");
+    client.SetPort(port);
+    try {
+      client.Connect();
+      ADD_FAILURE() << "connected to port " << port;
+    } catch (const ENetSocketError& e) {
+      EXPECT_EQ(e.LastError(), 10049);
+    }
+    EXPECT_FALSE(client.Connected());
+  }
+  EXPECT_EQ(server.Accepted(), 0);
+}
+
 TEST(TcpConnect, RefusedUnderATimeLimitCarriesTheSocketErrorMessage) {
   test::RefusingPort port;
   TNetTCPClient client;
