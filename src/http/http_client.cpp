@@ -210,16 +210,15 @@ void TNetCustomHTTP::ConnectToTarget() {
   };
   if (!ProxyInUse()) {
     move_to(uri_.Host(), CheckedPort(StrToIntDef(uri_.Port(), 0)));
-    if (https && (IOHandler() == nullptr || !IOHandler()->IsTLS())) throw ENetIOHandlerPropInvalid();
     request.SetUseProxy(https ? TNetHTTPConnectionType::ctSSL : TNetHTTPConnectionType::ctNormal);
   } else {
     move_to(proxy_params_.ProxyServer(), CheckedPort(proxy_params_.ProxyPort()));
-    // The tunnel through the proxy carries TLS as a direct connection would.
-    if (https && (IOHandler() == nullptr || !IOHandler()->IsTLS())) throw ENetIOHandlerPropInvalid();
     request.SetUseProxy(https ? TNetHTTPConnectionType::ctSSLProxy : TNetHTTPConnectionType::ctProxy);
     // A proxy is asked for the whole address.
     if (!https) request.SetURL(uri_.BuildURI(false, false));
   }
+  // https needs a transport that encrypts, directly or in the proxy's tunnel.
+  if (https && (IOHandler() == nullptr || !IOHandler()->IsTLS())) throw ENetIOHandlerPropInvalid();
 
   const bool one_zero = protocol_version_ == TNetHTTPProtocolVersion::pv1_0;
   switch (request.UseProxy()) {
