@@ -17,8 +17,6 @@ struct TFree {
 template <class T>
 using TReply = std::unique_ptr<T, TFree>;
 
-constexpr uint8_t kBadAccess = 10;
-
 // The screen number of the display Qt connected to (as DISPLAY names it).
 int DefaultScreenNumber() {
   char* host = nullptr;
@@ -115,8 +113,8 @@ TKeyGrab GrabKeys(const TX11Display& display, std::span<const xcb_keycode_t> key
   for (size_t i = 0; i < cookies.size(); ++i) {
     TReply<xcb_generic_error_t> error(xcb_request_check(display.Connection, cookies[i]));
     if (error) {
-      // BadAccess means another client holds the key; any other error leaves
-      // the key as unusable to us as a refusal does.
+      // BadAccess (error code 10) means another client holds the key; any
+      // other error leaves the key as unusable to us as a refusal does.
       refused = true;
     } else {
       obtained.push_back(keycodes[i]);
