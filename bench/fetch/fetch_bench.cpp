@@ -77,17 +77,7 @@ int FetchWithVitrix(const std::string& url) {
 class Server {
  public:
   Server() {
-    listen_fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::bind(listen_fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listen_fd_, 4) != 0) {
-      throw std::runtime_error("server: cannot listen");
-    }
-    socklen_t length = sizeof address;
-    ::getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
+    listen_fd_ = ListenOnLoopback(&port_);
     // One block of pseudo-random bytes, sent again and again.
     block_.resize(1 << 20);
     uint64_t state = 0x9E3779B97F4A7C15ULL;

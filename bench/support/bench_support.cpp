@@ -1,6 +1,9 @@
 #include "bench_support.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -44,6 +47,21 @@ std::vector<std::string> SplitList(const std::string& text) {
     start = comma + 1;
   }
   return items;
+}
+
+int ListenOnLoopback(int* port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 4) != 0) {
+    if (fd >= 0) ::close(fd);
+    throw std::runtime_error("cannot listen on 127.0.0.1");
+  }
+  socklen_t length = sizeof address;
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  *port = ntohs(address.sin_port);
+  return fd;
 }
 
 TChildRun RunChild(const std::vector<std::string>& args, std::string* output) {

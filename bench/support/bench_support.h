@@ -23,6 +23,10 @@ int64_t ParseSize(const std::string& text);
 // "1M,100M,1G" -> {"1M", "100M", "1G"}; empty items are dropped.
 std::vector<std::string> SplitList(const std::string& text);
 
+// A listening TCP socket on 127.0.0.1 at a port the system picks, which
+// goes to *port. Throws std::runtime_error when it cannot listen.
+int ListenOnLoopback(int* port);
+
 struct TChildRun {
   double seconds = 0;  // wall time from start to exit
   long peak_kb = 0;    // peak resident memory of the child

@@ -74,17 +74,7 @@ int SendWithVitrix(int port, const std::string& path) {
 class Sink {
  public:
   Sink() {
-    listen_fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::bind(listen_fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(listen_fd_, 4) != 0) {
-      throw std::runtime_error("sink: cannot listen");
-    }
-    socklen_t length = sizeof address;
-    ::getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&address), &length);
-    port_ = ntohs(address.sin_port);
+    listen_fd_ = ListenOnLoopback(&port_);
     thread_ = std::thread([this] { Run(); });
   }
 
