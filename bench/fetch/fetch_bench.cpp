@@ -77,7 +77,6 @@ int FetchWithVitrix(const std::string& url) {
 class Server {
  public:
   Server() {
-    listen_fd_ = ListenOnLoopback(&port_);
     // One block of pseudo-random bytes, sent again and again.
     block_.resize(1 << 20);
     uint64_t state = 0x9E3779B97F4A7C15ULL;
@@ -87,29 +86,11 @@ class Server {
       state ^= state << 17;
       c = static_cast<char>(state);
     }
-    thread_ = std::thread([this] { Run(); });
   }
 
-  ~Server() {
-    stop_ = true;
-    thread_.join();
-    ::close(listen_fd_);
-  }
-
-  int Port() const { return port_; }
+  int Port() const { return listener_.Port(); }
 
  private:
-  void Run() {
-    while (!stop_) {
-      pollfd entry{listen_fd_, POLLIN, 0};
-      if (::poll(&entry, 1, 100) <= 0) continue;
-      const int fd = ::accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
-      if (fd < 0) continue;
-      Serve(fd);
-      ::close(fd);
-    }
-  }
-
   bool SendAll(int fd, const char* data, size_t size) {
     while (size > 0) {
       const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
@@ -169,11 +150,9 @@ class Server {
     }
   }
 
-  int listen_fd_ = -1;
-  int port_ = 0;
   std::string block_;
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
+  // Last: it serves with the members above as soon as it exists.
+  TLoopbackServer listener_{[this](int fd) { Serve(fd); }};
 };
 
 // ------------------------------------------------------------------- driver

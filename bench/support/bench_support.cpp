@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/socket.h>
 #include <sys/resource.h>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
+#include <utility>
 
 extern char** environ;
 
@@ -49,19 +51,37 @@ std::vector<std::string> SplitList(const std::string& text) {
   return items;
 }
 
-int ListenOnLoopback(int* port) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+TLoopbackServer::TLoopbackServer(std::function<void(int fd)> serve) : serve_(std::move(serve)) {
+  listen_fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, 4) != 0) {
-    if (fd >= 0) ::close(fd);
+  if (listen_fd_ < 0 || ::bind(listen_fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      ::listen(listen_fd_, 4) != 0) {
+    if (listen_fd_ >= 0) ::close(listen_fd_);
     throw std::runtime_error("cannot listen on 127.0.0.1");
   }
   socklen_t length = sizeof address;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  *port = ntohs(address.sin_port);
-  return fd;
+  ::getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&address), &length);
+  port_ = ntohs(address.sin_port);
+  thread_ = std::thread([this] { Run(); });
+}
+
+TLoopbackServer::~TLoopbackServer() {
+  stop_ = true;
+  thread_.join();
+  ::close(listen_fd_);
+}
+
+void TLoopbackServer::Run() {
+  while (!stop_) {
+    pollfd entry{listen_fd_, POLLIN, 0};
+    if (::poll(&entry, 1, 100) <= 0) continue;
+    const int fd = ::accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) continue;
+    serve_(fd);
+    ::close(fd);
+  }
 }
 
 TChildRun RunChild(const std::vector<std::string>& args, std::string* output) {

@@ -2,9 +2,12 @@
 // list arguments, and running a child program while measuring it.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace vitrix::bench {
@@ -23,9 +26,28 @@ int64_t ParseSize(const std::string& text);
 // "1M,100M,1G" -> {"1M", "100M", "1G"}; empty items are dropped.
 std::vector<std::string> SplitList(const std::string& text);
 
-// A listening TCP socket on 127.0.0.1 at a port the system picks, which
-// goes to *port. Throws std::runtime_error when it cannot listen.
-int ListenOnLoopback(int* port);
+// A TCP server on 127.0.0.1, at a port the system picks, that hands each
+// accepted connection to serve on its own thread, one at a time, and closes
+// it afterwards. It stops when the object goes away. Throws
+// std::runtime_error when it cannot listen.
+class TLoopbackServer {
+ public:
+  explicit TLoopbackServer(std::function<void(int fd)> serve);
+  ~TLoopbackServer();
+  TLoopbackServer(const TLoopbackServer&) = delete;
+  TLoopbackServer& operator=(const TLoopbackServer&) = delete;
+
+  int Port() const { return port_; }
+
+ private:
+  void Run();
+
+  std::function<void(int fd)> serve_;
+  int listen_fd_ = -1;
+  int port_ = 0;
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
 
 struct TChildRun {
   double seconds = 0;  // wall time from start to exit

@@ -73,33 +73,11 @@ int SendWithVitrix(int port, const std::string& path) {
 
 class Sink {
  public:
-  Sink() {
-    listen_fd_ = ListenOnLoopback(&port_);
-    thread_ = std::thread([this] { Run(); });
-  }
-
-  ~Sink() {
-    stop_ = true;
-    thread_.join();
-    ::close(listen_fd_);
-  }
-
-  int Port() const { return port_; }
+  int Port() const { return listener_.Port(); }
   // Body bytes received by the last exchange.
   int64_t LastBodyBytes() const { return last_body_bytes_; }
 
  private:
-  void Run() {
-    while (!stop_) {
-      pollfd entry{listen_fd_, POLLIN, 0};
-      if (::poll(&entry, 1, 100) <= 0) continue;
-      const int fd = ::accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
-      if (fd < 0) continue;
-      Serve(fd);
-      ::close(fd);
-    }
-  }
-
   void Serve(int fd) {
     std::vector<char> buffer(1 << 16);
     std::string head;
@@ -135,11 +113,9 @@ class Sink {
     return std::strtoll(lower.c_str() + at + 17, nullptr, 10);
   }
 
-  int listen_fd_ = -1;
-  int port_ = 0;
-  std::atomic<bool> stop_{false};
   std::atomic<int64_t> last_body_bytes_{0};
-  std::thread thread_;
+  // Last: it serves with the members above as soon as it exists.
+  TLoopbackServer listener_{[this](int fd) { Serve(fd); }};
 };
 
 // --------------------------------------------------------------- driver
