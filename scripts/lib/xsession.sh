@@ -12,6 +12,13 @@
 #                        prints the first visible window whose title matches
 #                        the pattern, waiting up to SECONDS (20) for it;
 #                        prints nothing and fails when none shows
+#   xsession_close WINDOW KEY
+#                        presses KEY in WINDOW until the window is gone (a key
+#                        that reaches a window just before it takes the focus
+#                        is lost on a busy machine); fails after three tries
+#   xsession_ended PID [SECONDS]
+#                        waits up to SECONDS (30: a sanitizer build checks for
+#                        leaks on exit) for the process to end; fails if not
 #   xsession_stop        ends everything started here, in reverse order
 # Call xsession_stop from an EXIT trap.
 
@@ -78,6 +85,27 @@ xsession_window() {
     sleep 0.1
   done
   [ -n "$found" ] && echo "$found"
+}
+
+xsession_close() {
+  local _ __
+  for _ in 1 2 3; do
+    xdotool windowactivate --sync "$1" key "$2" 2>/dev/null || true
+    for __ in $(seq 50); do
+      xwininfo -id "$1" 2>/dev/null | grep -q IsViewable || return 0
+      sleep 0.1
+    done
+  done
+  return 1
+}
+
+xsession_ended() {
+  local _
+  for _ in $(seq $((${2:-30} * 10))); do
+    kill -0 "$1" 2>/dev/null || return 0
+    sleep 0.1
+  done
+  return 1
 }
 
 xsession_stop() {

@@ -81,15 +81,9 @@ sleep 0.8
 [ "$(pixel "$editor" 60 60)" = "808080" ] || fail "the grey block is not where the crop put it"
 
 # Alt+F4 closes the editor; the program goes on with its main window.
-xdotool windowactivate --sync "$editor" key alt+F4
-sleep 0.8
-[ -z "$(xdotool search --onlyvisible --name "Image du presse papier" 2>/dev/null)" ] || fail "Alt+F4 left the editor open"
+xsession_close "$editor" alt+F4 || fail "Alt+F4 left the editor open"
 kill -0 "$program" 2>/dev/null || fail "the program ended with the editor"
 main=$(window_named "upload d'image")
-xdotool windowactivate --sync "$main" key alt+F4
-for _ in $(seq 100); do
-  kill -0 "$program" 2>/dev/null || break
-  sleep 0.1
-done
-if kill -0 "$program" 2>/dev/null; then fail "the program did not end with its main window"; fi
+xsession_close "$main" alt+F4 || fail "Alt+F4 left the main window open"
+xsession_ended "$program" || fail "the program did not end with its main window"
 echo "PASS"

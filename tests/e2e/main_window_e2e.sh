@@ -75,14 +75,8 @@ after=$(pixel 4 12)
 [ "${after%%,*}" -gt 240 ] || fail "the watch button did not turn red ($after)"
 
 # Alt+F4 closes the window through the window manager; the program ends.
-xdotool windowactivate --sync "$window"
-sleep 0.3
-xdotool key alt+F4
-for _ in $(seq 100); do
-  kill -0 "$program" 2>/dev/null || break
-  sleep 0.1
-done
-if kill -0 "$program" 2>/dev/null; then fail "the program did not end when its window closed"; fi
+xsession_close "$window" alt+F4 || fail "Alt+F4 left the window open"
+xsession_ended "$program" || fail "the program did not end when its window closed"
 wait "$program" || fail "the program ended with status $?"
 [ "$(wc -l <"$journal")" -eq 2 ] || fail "the journal should hold two lines: $(cat -A "$journal")"
 tail -n 1 "$journal" | grep -qa $'^Fin travail le .* A .*\r$' || fail "no end line in the journal"

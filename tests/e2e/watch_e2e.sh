@@ -51,20 +51,8 @@ fail() {
   exit 1
 }
 
-# Presses key $2 in window $1 until the window is gone (a key that reaches a
-# window just before it takes the focus is lost on a busy machine); fails
-# with $3 after three tries.
-press_until_gone() {
-  local _ __
-  for _ in 1 2 3; do
-    xdotool windowactivate --sync "$1" key "$2" 2>/dev/null || true
-    for __ in $(seq 50); do
-      xwininfo -id "$1" 2>/dev/null | grep -q IsViewable || return 0
-      sleep 0.1
-    done
-  done
-  fail "$3 did not close"
-}
+# Presses key $2 in window $1 until the window is gone; fails with $3.
+press_until_gone() { xsession_close "$1" "$2" || fail "$3 did not close"; }
 # Answers the message box titled $1 with key $2 (Return: its default button).
 answer() {
   local box
@@ -256,9 +244,5 @@ esac
 
 # vitrix ends with its main window.
 press_until_gone "$main" alt+F4 "the main window"
-for _ in $(seq 100); do
-  kill -0 "$program" 2>/dev/null || break
-  sleep 0.1
-done
-if kill -0 "$program" 2>/dev/null; then fail "the program did not end with its main window"; fi
+xsession_ended "$program" || fail "the program did not end with its main window"
 echo "PASS ($run)"
