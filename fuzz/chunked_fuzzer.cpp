@@ -15,8 +15,8 @@
 
 #include "fuzz_check.h"
 #include "http/http_client.h"
-#include "http/io_handler_memory.h"
-#include "http/net_exceptions.h"
+#include "net/net_exceptions.h"
+#include "net/testing/io_handler_memory.h"
 #include "rtl/streams.h"
 
 namespace {

@@ -12,9 +12,9 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "http/io_handler_memory.h"
-#include "http/net_exceptions.h"
-#include "http/tcp_client.h"
+#include "net/net_exceptions.h"
+#include "net/tcp_client.h"
+#include "net/testing/io_handler_memory.h"
 
 namespace {
 

@@ -14,9 +14,10 @@
 
 #include "fuzz_check.h"
 #include "http/http_client.h"
+#include "http/http_exceptions.h"
 #include "http/http_parse.h"
-#include "http/io_handler_memory.h"
-#include "http/net_exceptions.h"
+#include "net/net_exceptions.h"
+#include "net/testing/io_handler_memory.h"
 #include "rtl/exceptions.h"
 #include "rtl/streams.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "fuzz_check.h"
-#include "http/net_exceptions.h"
+#include "http/http_exceptions.h"
 #include "http/uri.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

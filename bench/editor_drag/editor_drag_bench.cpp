@@ -17,7 +17,7 @@
 #include "editor/capture_editor.h"
 #include "editor/image_control.h"
 #include "picture/bitmap.h"
-#include "platform/scripted_dialogs.h"
+#include "platform/testing/scripted_dialogs.h"
 #include "support/sample_images.h"
 
 namespace {

@@ -37,7 +37,7 @@
 
 #include "bench_support.h"
 #include "http/multipart_stream.h"
-#include "http/tcp_client.h"
+#include "net/tcp_client.h"
 #include "rtl/strings.h"
 
 namespace {

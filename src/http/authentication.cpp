@@ -3,7 +3,7 @@
 #include <mutex>
 #include <vector>
 
-#include "http/net_exceptions.h"
+#include "http/http_exceptions.h"
 #include "rtl/strings.h"
 
 namespace vitrix {

@@ -5,9 +5,10 @@
 
 #include <vector>
 
+#include "http/http_exceptions.h"
 #include "http/multipart_stream.h"
-#include "http/net_exceptions.h"
-#include "http/net_stack.h"
+#include "net/net_exceptions.h"
+#include "net/net_stack.h"
 #include "rtl/streams.h"
 #include "rtl/strings.h"
 

@@ -21,8 +21,8 @@
 
 #include "http/cookie_store.h"
 #include "http/http_protocol.h"
-#include "http/tcp_client.h"
 #include "http/uri.h"
+#include "net/tcp_client.h"
 
 namespace vitrix {
 

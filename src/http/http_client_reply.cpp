@@ -5,8 +5,9 @@
 #include <limits>
 
 #include "http/http_client.h"
+#include "http/http_exceptions.h"
 #include "http/http_parse.h"
-#include "http/net_exceptions.h"
+#include "net/net_exceptions.h"
 #include "rtl/streams.h"
 #include "rtl/strings.h"
 

@@ -5,7 +5,7 @@
 #include <ctime>
 #include <optional>
 
-#include "http/net_exceptions.h"
+#include "http/http_exceptions.h"
 #include "rtl/strings.h"
 
 namespace vitrix {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "http/net_exceptions.h"
+#include "http/http_exceptions.h"
 
 namespace vitrix {
 namespace {

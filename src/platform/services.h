@@ -11,8 +11,10 @@
 //        static std::unique_ptr<IThing> CreateSystem();
 //      and a shortcut: inline IThing& Thing() { return Platform<IThing>(); }
 //   2. the real implementation and CreateSystem() in a .cpp file (thing_qt.cpp);
-//   3. a scripted implementation for tests (scripted_thing.h) that records
-//      what it was asked and answers from what the test gave it.
+//   3. a scripted implementation for tests (testing/scripted_thing.h, in the
+//      library vitrix_platform_testing that only tests, fuzz targets and
+//      benchmarks link) that records what it was asked and answers from what
+//      the test gave it.
 
 #include <memory>
 #include <utility>

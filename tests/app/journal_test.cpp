@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/scripted_clock.h"
+#include "platform/testing/scripted_clock.h"
 #include "rtl/datetime.h"
 #include "rtl/exceptions.h"
 #include "support/temp_dir.h"

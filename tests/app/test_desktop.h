@@ -3,9 +3,9 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/scripted_dialogs.h"
-#include "platform/scripted_documents_folder.h"
-#include "platform/scripted_text_clipboard.h"
+#include "platform/testing/scripted_dialogs.h"
+#include "platform/testing/scripted_documents_folder.h"
+#include "platform/testing/scripted_text_clipboard.h"
 #include "platform/services.h"
 #include "support/temp_dir.h"
 

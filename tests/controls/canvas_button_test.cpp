@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/scripted_dialogs.h"
+#include "platform/testing/scripted_dialogs.h"
 #include "rtl/exceptions.h"
 
 namespace vitrix {

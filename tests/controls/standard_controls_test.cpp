@@ -9,7 +9,7 @@
 #include "controls/radio_group.h"
 #include "controls/status_bar.h"
 #include "controls/up_down.h"
-#include "platform/scripted_text_clipboard.h"
+#include "platform/testing/scripted_text_clipboard.h"
 
 namespace vitrix {
 namespace {

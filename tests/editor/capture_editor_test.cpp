@@ -17,7 +17,7 @@
 #include "editor/toolbox.h"
 #include "picture/bitmap.h"
 #include "platform/qt_text.h"
-#include "platform/scripted_dialogs.h"
+#include "platform/testing/scripted_dialogs.h"
 #include "support/modal.h"
 #include "support/pixels.h"
 

@@ -11,7 +11,7 @@
 #include "picture/graphic_errors.h"
 #include "picture/image.h"
 #include "picture/surface.h"
-#include "platform/scripted_dialogs.h"
+#include "platform/testing/scripted_dialogs.h"
 #include "support/pixels.h"
 
 namespace vitrix {

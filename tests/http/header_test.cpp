@@ -6,9 +6,9 @@
 #include "http/authentication.h"
 #include "http/header_info.h"
 #include "http/header_list.h"
+#include "http/http_exceptions.h"
 #include "http/http_parse.h"
 #include "http/internet_date.h"
-#include "http/net_exceptions.h"
 
 namespace vitrix {
 namespace {

@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "http/http_client.h"
-#include "http/io_handler_memory.h"
-#include "http/net_exceptions.h"
-#include "support/http_test_peer.h"
+#include "http/http_exceptions.h"
+#include "net/net_exceptions.h"
+#include "net/testing/io_handler_memory.h"
 #include "rtl/streams.h"
+#include "support/http_test_peer.h"
 
 namespace vitrix {
 namespace {

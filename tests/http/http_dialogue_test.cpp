@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "http/http_client.h"
-#include "http/io_handler_memory.h"
+#include "http/http_exceptions.h"
 #include "http/multipart_stream.h"
-#include "http/net_exceptions.h"
-#include "support/http_test_peer.h"
+#include "net/testing/io_handler_memory.h"
 #include "rtl/strings.h"
+#include "support/http_test_peer.h"
 #include "support/temp_dir.h"
 
 namespace vitrix {

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "http/http_client.h"
+#include "http/http_exceptions.h"
 #include "http/multipart_stream.h"
-#include "http/net_exceptions.h"
 #include "rtl/streams.h"
 #include "support/php_server.h"
 #include "support/random_bytes.h"

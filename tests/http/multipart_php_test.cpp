@@ -8,7 +8,7 @@
 #include <string>
 
 #include "http/multipart_stream.h"
-#include "http/tcp_client.h"
+#include "net/tcp_client.h"
 #include "rtl/strings.h"
 #include "support/php_server.h"
 #include "support/random_bytes.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "http/net_exceptions.h"
+#include "http/http_exceptions.h"
 
 namespace vitrix {
 namespace {

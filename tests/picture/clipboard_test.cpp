@@ -7,7 +7,7 @@
 #include "picture/image.h"
 #include "picture/metafile.h"
 #include "picture/picture.h"
-#include "platform/scripted_clipboard_device.h"
+#include "platform/testing/scripted_clipboard_device.h"
 
 namespace vitrix {
 namespace {

@@ -7,7 +7,7 @@
 #include <QEvent>
 #include <cstdlib>
 
-#include "platform/scripted_dialogs.h"
+#include "platform/testing/scripted_dialogs.h"
 #include "rtl/exceptions.h"
 
 namespace vitrix {

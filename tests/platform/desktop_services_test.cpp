@@ -10,8 +10,8 @@
 
 #include "platform/clock.h"
 #include "platform/documents_folder.h"
-#include "platform/scripted_clock.h"
-#include "platform/scripted_documents_folder.h"
+#include "platform/testing/scripted_clock.h"
+#include "platform/testing/scripted_documents_folder.h"
 #include "platform/text_clipboard.h"
 #include "rtl/exceptions.h"
 #include "support/temp_dir.h"

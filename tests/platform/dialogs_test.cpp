@@ -8,7 +8,7 @@
 
 #include "platform/dialogs.h"
 #include "platform/qt_text.h"
-#include "platform/scripted_dialogs.h"
+#include "platform/testing/scripted_dialogs.h"
 
 namespace vitrix {
 namespace {

@@ -5,7 +5,7 @@
 #include "platform/print_screen.h"
 #include "platform/print_screen_latch.h"
 #include "platform/print_screen_x11.h"
-#include "platform/scripted_print_screen.h"
+#include "platform/testing/scripted_print_screen.h"
 
 namespace vitrix {
 namespace {

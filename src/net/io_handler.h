@@ -3,12 +3,13 @@
 // The transport under a TCP connection: the connection reads and writes
 // bytes through it and never touches a socket itself. Two kinds exist: the
 // socket (io_handler_socket.h) and a scripted one in memory for tests and
-// fuzzing (io_handler_memory.h).
+// fuzzing (testing/io_handler_memory.h, in the testing library that only
+// tests, fuzz targets and benchmarks link).
 
 #include <cstdint>
 #include <string>
 
-#include "http/net_component.h"
+#include "net/net_component.h"
 
 namespace vitrix {
 

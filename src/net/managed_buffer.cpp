@@ -1,11 +1,11 @@
-#include "http/managed_buffer.h"
+#include "net/managed_buffer.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <new>
 
-#include "http/net_exceptions.h"
+#include "net/net_exceptions.h"
 
 namespace vitrix {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "http/tcp_connection.h"
+#include "net/tcp_connection.h"
 
 namespace vitrix {
 

@@ -1,7 +1,7 @@
-#include "http/io_handler_socket.h"
+#include "net/io_handler_socket.h"
 
-#include "http/net_exceptions.h"
-#include "http/net_stack.h"
+#include "net/net_exceptions.h"
+#include "net/net_stack.h"
 
 namespace vitrix {
 

@@ -1,4 +1,4 @@
-#include "http/socket_handle.h"
+#include "net/socket_handle.h"
 
 #include <arpa/inet.h>
 #include <fcntl.h>
@@ -12,8 +12,8 @@
 #include <chrono>
 #include <cstring>
 
-#include "http/net_exceptions.h"
-#include "http/net_stack.h"
+#include "net/net_exceptions.h"
+#include "net/net_stack.h"
 #include "rtl/strings.h"
 
 namespace vitrix {

@@ -1,8 +1,8 @@
-#include "http/net_component.h"
+#include "net/net_component.h"
 
 #include <atomic>
 
-#include "http/net_stack.h"
+#include "net/net_stack.h"
 
 namespace vitrix {
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "http/net_exceptions.h"
-#include "http/tcp_client.h"
+#include "net/net_exceptions.h"
+#include "net/tcp_client.h"
 #include "support/loopback_server.h"
 
 namespace vitrix {

@@ -10,7 +10,7 @@
 #include <deque>
 #include <string>
 
-#include "http/io_handler.h"
+#include "net/io_handler.h"
 
 namespace vitrix {
 

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "http/io_handler_memory.h"
-#include "http/net_exceptions.h"
-#include "http/tcp_client.h"
+#include "net/net_exceptions.h"
+#include "net/tcp_client.h"
+#include "net/testing/io_handler_memory.h"
 #include "support/loopback_server.h"
 
 namespace vitrix {

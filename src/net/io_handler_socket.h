@@ -2,8 +2,8 @@
 
 // The socket transport: one TNetSocketHandle, opened by ConnectClient.
 
-#include "http/io_handler.h"
-#include "http/socket_handle.h"
+#include "net/io_handler.h"
+#include "net/socket_handle.h"
 
 namespace vitrix {
 

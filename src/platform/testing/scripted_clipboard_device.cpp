@@ -1,4 +1,4 @@
-#include "platform/scripted_clipboard_device.h"
+#include "platform/testing/scripted_clipboard_device.h"
 
 #include <algorithm>
 

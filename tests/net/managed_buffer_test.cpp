@@ -1,10 +1,10 @@
-#include "http/managed_buffer.h"
+#include "net/managed_buffer.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "http/net_exceptions.h"
+#include "net/net_exceptions.h"
 
 namespace vitrix {
 namespace {

@@ -1,4 +1,4 @@
-#include "http/net_stack.h"
+#include "net/net_stack.h"
 
 #include <gtest/gtest.h>
 #include <netdb.h>
@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <string>
 
-#include "http/net_exceptions.h"
+#include "net/net_exceptions.h"
 
 namespace vitrix {
 namespace {

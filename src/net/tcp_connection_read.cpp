@@ -6,8 +6,8 @@
 #include <cstring>
 #include <limits>
 
-#include "http/net_exceptions.h"
-#include "http/tcp_connection.h"
+#include "net/net_exceptions.h"
+#include "net/tcp_connection.h"
 #include "rtl/streams.h"
 
 namespace vitrix {

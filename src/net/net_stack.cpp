@@ -1,4 +1,4 @@
-#include "http/net_stack.h"
+#include "net/net_stack.h"
 
 #include <arpa/inet.h>
 #include <netdb.h>
@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <memory>
 
-#include "http/net_exceptions.h"
+#include "net/net_exceptions.h"
 #include "rtl/strings.h"
 
 namespace vitrix {

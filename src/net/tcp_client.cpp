@@ -1,6 +1,6 @@
-#include "http/tcp_client.h"
+#include "net/tcp_client.h"
 
-#include "http/net_exceptions.h"
+#include "net/net_exceptions.h"
 
 namespace vitrix {
 

@@ -2,7 +2,9 @@
 
 // The network error tree. Every class derives from ENetException, itself a
 // plain Exception with a message; the texts are Windows-1252 byte strings
-// shown as they are in the error box.
+// shown as they are in the error box. Here: the socket layer's, the TCP
+// connection's and the transport's errors, and the base of the protocol reply
+// errors; the HTTP client's own errors are in http/http_exceptions.h.
 
 #include <string>
 
@@ -133,19 +135,6 @@ class ENetStackSetSizeExceeded : public ENetStackError {
   ENetStackSetSizeExceeded() : ENetStackError("Taille d'ensemble d\xE9" "pass\xE9" "e.") {}
 };
 
-// Composing a URL from parts that lack the protocol or the host.
-class ENetURIException : public ENetException {
- public:
-  using ENetException::ENetException;
-};
-
-// The platform could not tell the local offset from UTC.
-class ENetFailedToRetreiveTimeZoneInfo : public ENetException {
- public:
-  ENetFailedToRetreiveTimeZoneInfo()
-      : ENetException("Echec lors de la tentative de r\xE9" "cup\xE9" "ration des informations de fuseau horaire.") {}
-};
-
 // A reply that the protocol does not treat as a success. ReplyErrorCode is
 // the reply's code, ErrorMessage the text that came with it.
 class ENetProtocolReplyError : public ENetException {
@@ -160,49 +149,10 @@ class ENetProtocolReplyError : public ENetException {
   std::string error_message_;
 };
 
-// An HTTP reply that is not a success: the message is the whole status line,
-// ErrorMessage the reply body.
-class ENetHTTPProtocolException : public ENetProtocolReplyError {
- public:
-  using ENetProtocolReplyError::ENetProtocolReplyError;
-};
-
 // A TLS handshake that failed.
 class ENetSSLProtocolReplyError : public ENetProtocolReplyError {
  public:
   using ENetProtocolReplyError::ENetProtocolReplyError;
-};
-
-// A URL scheme that is neither http nor https, without a port.
-class ENetUnknownProtocol : public ENetException {
- public:
-  ENetUnknownProtocol() : ENetException("") {}
-};
-
-// An https URL while no TLS transport is assigned.
-class ENetIOHandlerPropInvalid : public ENetException {
- public:
-  ENetIOHandlerPropInvalid() : ENetException("Valeur IOHandler incorrecte") {}
-};
-
-class ENetAlreadyRegisteredAuthenticationMethod : public ENetException {
- public:
-  explicit ENetAlreadyRegisteredAuthenticationMethod(const std::string& class_name)
-      : ENetException("Cette m\xE9" "thode d'authentification est d\xE9" "j\xE0" " recens\xE9" "e avec le nom de classe " +
-                      class_name + ".") {}
-};
-
-// A reply head beyond the limits the client accepts (too many lines or too
-// many bytes): the reply is not read any further.
-class ENetHTTPReplyHeadTooLarge : public ENetException {
- public:
-  ENetHTTPReplyHeadTooLarge() : ENetException("En-t\xEA" "te de r\xE9" "ponse trop grand.") {}
-};
-
-// A chunk-size line that holds no hexadecimal size: the body's framing is lost.
-class ENetHTTPInvalidChunk : public ENetException {
- public:
-  ENetHTTPInvalidChunk() : ENetException("Taille de bloc invalide dans la r\xE9" "ponse.") {}
 };
 
 }  // namespace vitrix

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <memory>
 
-#include "http/net_exceptions.h"
-#include "http/net_stack.h"
-#include "http/tcp_connection.h"
+#include "net/net_exceptions.h"
+#include "net/net_stack.h"
+#include "net/tcp_connection.h"
 #include "rtl/streams.h"
 
 namespace vitrix {

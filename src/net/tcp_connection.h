@@ -14,9 +14,9 @@
 #include <string>
 #include <string_view>
 
-#include "http/io_handler.h"
-#include "http/managed_buffer.h"
-#include "http/net_component.h"
+#include "net/io_handler.h"
+#include "net/managed_buffer.h"
+#include "net/net_component.h"
 
 namespace vitrix {
 

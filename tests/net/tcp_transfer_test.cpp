@@ -8,9 +8,9 @@
 #include <thread>
 #include <vector>
 
-#include "http/io_handler_memory.h"
-#include "http/net_exceptions.h"
-#include "http/tcp_client.h"
+#include "net/net_exceptions.h"
+#include "net/tcp_client.h"
+#include "net/testing/io_handler_memory.h"
 #include "rtl/streams.h"
 #include "support/loopback_server.h"
 #include "support/random_bytes.h"

@@ -1,10 +1,10 @@
-#include "http/io_handler_memory.h"
+#include "net/testing/io_handler_memory.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "http/net_exceptions.h"
-#include "http/net_stack.h"
+#include "net/net_exceptions.h"
+#include "net/net_stack.h"
 
 namespace vitrix {
 

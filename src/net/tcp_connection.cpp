@@ -1,9 +1,9 @@
-#include "http/tcp_connection.h"
+#include "net/tcp_connection.h"
 
-#include "http/io_handler_socket.h"
-#include "http/net_exceptions.h"
-#include "http/net_stack.h"
-#include "http/socket_handle.h"
+#include "net/io_handler_socket.h"
+#include "net/net_exceptions.h"
+#include "net/net_stack.h"
+#include "net/socket_handle.h"
 
 namespace vitrix {
 
