@@ -2,38 +2,98 @@
 // Shared pieces of the image host. Pages are written in Windows-1252, as the
 // clients of this host read them; accented letters are byte escapes here.
 
+// Whatever the server's settings, no error text reaches a page: errors go to
+// the server's log, and the visitor gets a French page (below).
+ini_set('display_errors', '0');
+
 const COOKIE_NAME = 'vitrix_envoi';
 
+// The fixed address at which every deployment of the host answers one line,
+// "vitrix-imagehost" and the version of its dialogue (the file public/ holds
+// under that name), so that a client can tell it from another web server.
+const IDENTITY_PATH = '/vitrix-imagehost';
+
+// The data folder: images/ holds the stored images under the names they are
+// served at, incoming/ the files being received or stored (never served),
+// usage the count and total size of the stored images.
 function data_dir(): string {
     $dir = getenv('IMAGEHOST_DATA') ?: __DIR__ . '/data';
-    // Two workers may both find the folder missing: the second mkdir fails
-    // harmlessly.
-    if (!is_dir("$dir/images") && !@mkdir("$dir/images", 0775, true) && !is_dir("$dir/images")) {
-        throw new RuntimeException("cannot create $dir/images");
+    foreach (['images', 'incoming'] as $sub) {
+        // Two workers may both find the folder missing: the second mkdir
+        // fails harmlessly.
+        if (!is_dir("$dir/$sub") && !@mkdir("$dir/$sub", 0775, true) && !is_dir("$dir/$sub")) {
+            throw new RuntimeException("cannot create $dir/$sub");
+        }
     }
     return $dir;
 }
 
+// A whole number of the environment, or $default when it is unset, empty or
+// not a positive number.
+function setting(string $name, int $default): int {
+    $value = getenv($name);
+    if (!is_string($value) || !preg_match('/^[0-9]{1,18}$/', $value) || (int) $value <= 0) {
+        return $default;
+    }
+    return (int) $value;
+}
+
 function max_bytes(): int {
-    $max = (int) (getenv('IMAGEHOST_MAX_BYTES') ?: 20971520);
-    return $max > 0 ? $max : 20971520;
+    return setting('IMAGEHOST_MAX_BYTES', 20971520);
+}
+
+// The optional caps on what the host keeps; 0 is no cap.
+function max_images(): int {
+    return setting('IMAGEHOST_MAX_IMAGES', 0);
+}
+
+function max_total_bytes(): int {
+    return setting('IMAGEHOST_MAX_TOTAL_BYTES', 0);
 }
 
 function send_page(string $title, string $body): void {
-    header('Content-Type: text/html; charset=windows-1252');
+    if (!headers_sent()) {
+        header('Content-Type: text/html; charset=windows-1252');
+        header('X-Content-Type-Options: nosniff');
+    }
     echo "<!DOCTYPE html>\r\n<html><head><meta charset=\"windows-1252\"><title>$title</title>"
         . "<style>body{font-family:sans-serif;margin:2em}.gras{font-weight:bold}</style></head>\r\n"
         . "<body>\r\n$body\r\n</body></html>\r\n";
 }
 
+function refusal_page(string $reason): string {
+    return '<p class="gras">ERREUR : ' . $reason . '</p>' . "\r\n<p><a href=\"/\">Retour</a></p>";
+}
+
 function refuse(string $reason): void {
-    send_page('Erreur', '<p class="gras">ERREUR : ' . $reason . '</p>'
-        . "\r\n<p><a href=\"/\">Retour</a></p>");
+    send_page('Erreur', refusal_page($reason));
+}
+
+function refuse_too_large(): void {
+    refuse('le fichier est trop volumineux (au plus ' . megabytes(max_bytes()) . ' Mo).');
+}
+
+// Anything thrown and not caught ends here: logged for the administrator,
+// and a plain French page for the visitor, which names no file or setting.
+set_exception_handler(function (Throwable $error): void {
+    error_log('vitrix image host: ' . get_class($error) . ': ' . $error->getMessage()
+        . ' in ' . $error->getFile() . ':' . $error->getLine());
+    if (!headers_sent()) {
+        http_response_code(500);
+    }
+    refuse("le service n'a pas pu traiter la demande ; r\xE9essayez plus tard.");
+});
+
+// A parameter of the query string, or null when it is missing or is not one
+// plain text (?image[]=… gives an array).
+function query_text(string $name): ?string {
+    $value = $_GET[$name] ?? null;
+    return is_string($value) ? $value : null;
 }
 
 // An upload in progress is a stored image name (32 hex digits + .jpg) and the
 // token its cookie carries; both must come back on the follow-up requests.
-function valid_name(?string $name): bool {
+function valid_name(mixed $name): bool {
     return is_string($name) && preg_match('/^[0-9a-f]{32}\.jpg$/', $name) === 1;
 }
 
@@ -63,7 +123,7 @@ function has_valid_cookie(string $name): bool {
 // The stored image named by ?image= when the client is the one that uploaded
 // it; otherwise the refusal page is sent and null returned.
 function own_upload_or_refuse(): ?string {
-    $name = $_GET['image'] ?? null;
+    $name = query_text('image');
     if (!valid_name($name) || !is_file(data_dir() . '/images/' . $name)) {
         refuse('cette image est inconnue.');
         return null;
@@ -85,12 +145,14 @@ function base_url(): string {
         return rtrim($public, '/') . '/';
     }
     $host = $_SERVER['HTTP_HOST'] ?? '';
-    if (!preg_match('/^([A-Za-z0-9.-]+|\[[0-9A-Fa-f:.]+\])(:[0-9]{1,5})?$/', $host)) {
-        $host = '127.0.0.1:' . $_SERVER['SERVER_PORT'];
+    if (!is_string($host) || !preg_match('/^([A-Za-z0-9.-]+|\[[0-9A-Fa-f:.]+\])(:[0-9]{1,5})?$/', $host)) {
+        $host = '127.0.0.1:' . (int) ($_SERVER['SERVER_PORT'] ?? 80);
     }
     return 'http://' . $host . '/';
 }
 
+// Serves a stored image (PHP's built-in server only: a web server in front
+// serves the data folder's files itself).
 function serve_image(string $name): void {
     $file = data_dir() . '/images/' . $name;
     if (!is_file($file)) {
@@ -123,3 +185,5 @@ function is_jpeg(string $file): bool {
     $info = @getimagesize($file);
     return is_array($info) && $info[2] === IMAGETYPE_JPEG;
 }
+
+require_once __DIR__ . '/storage.php';

@@ -4,16 +4,17 @@
 // page with a cookie that ties the next requests to this upload.
 require_once __DIR__ . '/../lib.php';
 
-if ($_SERVER['REQUEST_METHOD'] !== 'POST') {
+if (($_SERVER['REQUEST_METHOD'] ?? '') !== 'POST') {
     refuse('envoyez le fichier par le formulaire.');
     return;
 }
 if ((int) ($_SERVER['CONTENT_LENGTH'] ?? 0) > max_bytes() + 65536 && empty($_FILES)) {
-    refuse('le fichier est trop volumineux (au plus ' . intdiv(max_bytes(), 1048576) . ' Mo).');
+    refuse_too_large();
     return;
 }
 $upload = $_FILES['fichier'] ?? null;
-if (!is_array($upload) || !isset($upload['error']) || is_array($upload['error'])) {
+// Several files in the field (fichier[]=...) give arrays here: refused like none.
+if (!is_array($upload) || !is_int($upload['error'] ?? null) || !is_string($upload['tmp_name'] ?? null)) {
     refuse("aucun fichier n'a \xE9t\xE9 re\xE7u dans le champ \"fichier\".");
     return;
 }
@@ -22,7 +23,7 @@ switch ($upload['error']) {
         break;
     case UPLOAD_ERR_INI_SIZE:
     case UPLOAD_ERR_FORM_SIZE:
-        refuse('le fichier est trop volumineux (au plus ' . intdiv(max_bytes(), 1048576) . ' Mo).');
+        refuse_too_large();
         return;
     case UPLOAD_ERR_NO_FILE:
         refuse("aucun fichier n'a \xE9t\xE9 re\xE7u dans le champ \"fichier\".");
@@ -32,7 +33,7 @@ switch ($upload['error']) {
         return;
 }
 if ($upload['size'] > max_bytes()) {
-    refuse('le fichier est trop volumineux (au plus ' . intdiv(max_bytes(), 1048576) . ' Mo).');
+    refuse_too_large();
     return;
 }
 if ($upload['size'] === 0 || !is_jpeg($upload['tmp_name'])) {
@@ -40,12 +41,14 @@ if ($upload['size'] === 0 || !is_jpeg($upload['tmp_name'])) {
     return;
 }
 
-$name = bin2hex(random_bytes(16)) . '.jpg';
-if (!move_uploaded_file($upload['tmp_name'], data_dir() . '/images/' . $name)) {
-    http_response_code(500);
-    refuse("l'image n'a pas pu \xEAtre enregistr\xE9e.");
+$stored = store_image($upload['tmp_name']);
+if ($stored->refusal !== null) {
+    refuse($stored->refusal);
     return;
 }
-
-setcookie(COOKIE_NAME, token_for($name), ['path' => '/', 'httponly' => true]);
+$name = $stored->name;
+// The cookie is marked secure when the upload came over https, so that it
+// never goes out over plain http.
+setcookie(COOKIE_NAME, token_for($name),
+    ['path' => '/', 'httponly' => true, 'secure' => ($_SERVER['HTTPS'] ?? '') === 'on']);
 header('Location: traitement.php?image=' . $name, true, 302);

@@ -4,6 +4,6 @@ require_once __DIR__ . '/../lib.php';
 
 send_page("H\xE9bergeur d'images vitrix",
     "<h1>H\xE9bergeur d'images vitrix</h1>\r\n"
-    . "<p>Envoyez une image JPEG (au plus " . intdiv(max_bytes(), 1048576) . " Mo).</p>\r\n"
+    . "<p>Envoyez une image JPEG (au plus " . megabytes(max_bytes()) . " Mo).</p>\r\n"
     . "<form method=\"post\" action=\"envoyer.php\" enctype=\"multipart/form-data\">"
     . "<input type=\"file\" name=\"fichier\" accept=\"image/jpeg\"> <input type=\"submit\" value=\"Envoyer\"></form>");
