@@ -9,7 +9,7 @@ serve="$1"
 work="$(mktemp -d)"
 server_pid=""
 cleanup() {
-  [ -n "$server_pid" ] && kill "$server_pid" 2>/dev/null || true
+  if [ -n "$server_pid" ]; then kill "$server_pid" 2>/dev/null || true; fi
   wait 2>/dev/null || true
   rm -rf "$work"
 }
@@ -101,7 +101,7 @@ check "a file that is not a JPEG is refused" refused notjpeg.html "le fichier n'
 check "a JPEG above the limit is refused" refused big.html "le fichier est trop volumineux" -F "fichier=@$work/big.jpg" "$base/envoyer.php"
 check "a GET of the upload page is refused" refused get.html "envoyez le fichier" "$base/envoyer.php"
 check "an unknown image is refused" refused unknown.html "cette image est inconnue" "$base/resultat.php?image=00000000000000000000000000000000.jpg"
-check "only the accepted uploads are stored" test "$(ls "$work/data/images" | wc -l)" -eq 2
+check "only the accepted uploads are stored" test "$(find "$work/data/images" -type f | wc -l)" -eq 2
 check "unknown pages are 404" test "$(curl -s -o /dev/null -w '%{http_code}' "$base/nothing")" = 404
 
 # 6. Behind a reverse proxy, links name the public address.

@@ -28,6 +28,12 @@ switch ($upload['error']) {
     case UPLOAD_ERR_NO_FILE:
         refuse("aucun fichier n'a \xE9t\xE9 re\xE7u dans le champ \"fichier\".");
         return;
+    case UPLOAD_ERR_NO_TMP_DIR:
+    case UPLOAD_ERR_CANT_WRITE:
+        error_log('vitrix image host: an upload could not be written (PHP upload error ' . $upload['error'] . ')');
+        http_response_code(500);
+        refuse("le fichier n'a pas pu \xEAtre enregistr\xE9 ; r\xE9essayez plus tard.");
+        return;
     default:
         refuse("le fichier n'a pas pu \xEAtre re\xE7u en entier.");
         return;
