@@ -68,8 +68,10 @@ function cap_refusal(array $usage, int $size): ?string {
     return null;
 }
 
+// A size in megabytes as French writes it: "20", "1,5".
 function megabytes(int $bytes): string {
-    return number_format($bytes / 1048576, $bytes % 1048576 === 0 ? 0 : 1, ',', "\xA0");
+    $text = number_format($bytes / 1048576, 1, ',', "\xA0");
+    return str_ends_with($text, ',0') ? substr($text, 0, -2) : $text;
 }
 
 // Stores the received upload $uploaded under a new random name.

@@ -1,0 +1,48 @@
+#pragma once
+
+// The image host's nginx + php-fpm deployment (tools/imagehost/deploy/start)
+// running for one test: a test certificate authority and a server
+// certificate for localhost made in a private folder, the servers on free
+// loopback ports, and everything stopped and removed when the object goes
+// away. The start script also stops the servers by itself when this process
+// ends, however it ends.
+
+#include <sys/types.h>
+
+#include <string>
+
+namespace vitrix::test {
+
+class ImageHostDeployment {
+ public:
+  ImageHostDeployment();
+  ~ImageHostDeployment();
+  ImageHostDeployment(const ImageHostDeployment&) = delete;
+  ImageHostDeployment& operator=(const ImageHostDeployment&) = delete;
+
+  bool Started() const { return https_port_ != 0 && plain_port_ != 0; }
+  // What the start script and the servers logged, for a failure's message.
+  std::string Log() const;
+
+  // The site over https, as people reach it (the name is localhost, the
+  // certificate's), and the plain-http listener the script opens for
+  // clients without TLS; both end with "/".
+  std::string HttpsBaseURL() const { return "https://localhost:" + std::to_string(https_port_) + "/"; }
+  std::string PlainBaseURL() const { return "http://127.0.0.1:" + std::to_string(plain_port_) + "/"; }
+  int HttpsPort() const { return https_port_; }
+
+  // The authority that signed the server's certificate.
+  std::string CAFile() const { return dir_ + "cert/ca.pem"; }
+  // The folder the stored images are in.
+  std::string ImagesDir() const { return dir_ + "data/images/"; }
+
+ private:
+  void Start();
+
+  std::string dir_;
+  pid_t pid_ = -1;
+  int https_port_ = 0;
+  int plain_port_ = 0;
+};
+
+}  // namespace vitrix::test
