@@ -9,6 +9,7 @@
 
 #include "app/work_folder.h"
 #include "controls/canvas_button.h"
+#include "controls/fonts.h"
 #include "controls/memo.h"
 #include "controls/radio_group.h"
 #include "controls/status_bar.h"
@@ -42,13 +43,6 @@ constexpr int kStatusBarHeight = 19;
 constexpr int kWatchInterval = 50;
 constexpr int32_t kQualityAtShow = 95;
 
-TFont WindowFont() {
-  TFont font;
-  font.Name = "MS Sans Serif";
-  font.Height = -11;
-  return font;
-}
-
 struct TGradientButtonSpec {
   int Left, Top, Width, Height;
   const char* Caption;
@@ -63,11 +57,7 @@ struct TGradientButtonSpec {
 TCanvasButton* MakeGradientButton(QWidget* parent, const TGradientButtonSpec& spec) {
   auto* button = new TCanvasButton(parent);
   button->SetBounds(spec.Left, spec.Top, spec.Width, spec.Height);
-  TFont font = WindowFont();
-  font.Height = spec.FontHeight;
-  font.Bold = true;
-  font.Color = clWhite;
-  button->Font() = font;
+  button->Font() = CommandButtonFont(spec.FontHeight);
   button->Gradient().SetBeginColor(spec.BeginColor);
   button->Gradient().SetEndColor(spec.EndColor);
   button->Gradient().SetDirection(TDireccionG::dHorizontal);
@@ -91,7 +81,7 @@ TForm1::~TForm1() {
 
 void TForm1::CreateControls() {
   setWindowTitle(ToQString("upload d'image et r\xE9" "cup\xE9" "ration d'URL pour forum"));
-  setFont(ToQFont(WindowFont()));
+  SetWindowFont(*this);
   move(339, 248);
   resize(kClientWidth, kClientHeight);
 

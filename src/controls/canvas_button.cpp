@@ -4,21 +4,12 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+#include "controls/fonts.h"
 #include "picture/graphic.h"
 #include "platform/guard.h"
 
 namespace vitrix {
 namespace {
-
-// The button's font at creation: the default font at 10 points, bold, white.
-TFont DefaultButtonFont() {
-  TFont font;
-  font.Size = 10;
-  font.Height = -13;
-  font.Bold = true;
-  font.Color = clWhite;
-  return font;
-}
 
 // The button keeps its own copy of a picture. Bitmaps share their pixels until
 // one side changes them; other kinds are kept as the bitmap they draw.
@@ -35,7 +26,7 @@ std::unique_ptr<TGraphic> CopyOfPicture(TGraphic& picture) {
 
 }  // namespace
 
-TCanvasButton::TCanvasButton(QWidget* parent) : QWidget(parent), font_(DefaultButtonFont()) {
+TCanvasButton::TCanvasButton(QWidget* parent) : QWidget(parent), font_(GradientButtonFont()) {
   setAttribute(Qt::WA_OpaquePaintEvent);
   // Movements are reported while the pointer is over the button, pressed or not.
   setMouseTracking(true);

@@ -4,6 +4,7 @@
 #include <QRadioButton>
 
 #include "controls/color_dialog.h"
+#include "controls/fonts.h"
 #include "controls/qt_input.h"
 #include "editor/editor_model.h"
 #include "editor/image_control.h"
@@ -22,6 +23,7 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
   // No buttons and no menu: the window closes with its close box.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint);
+  SetWindowFont(*this);
   move(198, 110);
 
   Image1 = new TImageControl(this);

@@ -5,7 +5,7 @@
 #include <QRadioButton>
 
 #include "controls/color_dialog.h"
-#include "picture/surface.h"
+#include "controls/fonts.h"
 #include "platform/guard.h"
 #include "platform/qt_text.h"
 
@@ -18,13 +18,6 @@ namespace {
 // The window's client area; with the frame it is 433 x 166 at 198, 110.
 constexpr int kClientWidth = 425;
 constexpr int kClientHeight = 139;
-
-TFont WindowFont() {
-  TFont font;
-  font.Name = "MS Sans Serif";
-  font.Height = -11;
-  return font;
-}
 
 QRadioButton* MakeRadioButton(QWidget* parent, const char* caption, int top) {
   auto* button = new QRadioButton(ToQString(caption), parent);
@@ -39,7 +32,7 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
   // A close box and nothing else in the title bar; the frame stays sizeable.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint);
-  setFont(ToQFont(WindowFont()));
+  SetWindowFont(*this);
   move(198, 110);
   resize(kClientWidth, kClientHeight);
 

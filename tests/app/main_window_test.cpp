@@ -20,6 +20,8 @@
 #include "controls/status_bar.h"
 #include "controls/timer.h"
 #include "controls/up_down.h"
+#include "editor/capture_editor.h"
+#include "editor/toolbox.h"
 #include "platform/qt_text.h"
 #include "platform/testing/scripted_clock.h"
 #include "platform/testing/scripted_dialogs.h"
@@ -230,6 +232,17 @@ TEST_F(MainWindowTest, CopyButtonPutsTheWholeLinksBoxOnTheClipboard) {
   EXPECT_EQ(desktop_.clipboard.Texts(), (Texts{"", "[img]http://a/1.jpg[/img]\r\n[img]http://a/2.jpg[/img]\r\n"}));
 }
 
+TEST_F(MainWindowTest, TheThreeWindowsShareOneElevenPixelFont) {
+  TForm1 form;
+  TForm2 editor;
+  TForm3 toolbox;
+  EXPECT_EQ(form.font().pixelSize(), 11);
+  EXPECT_FALSE(form.font().bold());
+  EXPECT_EQ(editor.font(), form.font());
+  EXPECT_EQ(toolbox.font(), form.font());
+  EXPECT_EQ(form.prevauto->font(), form.font());
+}
+
 TEST_F(MainWindowTest, ControlsHaveTheirTextsPlacesAndSettings) {
   TForm1 form;
   EXPECT_EQ(form.windowTitle(), QString::fromUtf8("upload d'image et récupération d'URL pour forum"));
@@ -250,6 +263,7 @@ TEST_F(MainWindowTest, ControlsHaveTheirTextsPlacesAndSettings) {
     SCOPED_TRACE(row.caption);
     EXPECT_EQ(row.button->geometry(), row.place);
     EXPECT_EQ(row.button->Caption(), row.caption);
+    EXPECT_EQ(row.button->Font().Name, "MS Sans Serif");
     EXPECT_EQ(row.button->Font().Height, row.font_height);
     EXPECT_TRUE(row.button->Font().Bold);
     EXPECT_EQ(row.button->Font().Color, clWhite);
