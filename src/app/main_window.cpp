@@ -15,19 +15,11 @@
 #include "controls/status_bar.h"
 #include "controls/timer.h"
 #include "controls/up_down.h"
-#include "editor/capture_editor.h"
-#include "editor/image_control.h"
-#include "picture/surface.h"
-#include "publish/image_address.h"
-#include "publish/jpeg_export.h"
-#include "publish/service_address.h"
 #include "publish/upload.h"
-#include "platform/dialogs.h"
 #include "platform/documents_folder.h"
 #include "platform/guard.h"
 #include "platform/print_screen.h"
 #include "platform/qt_text.h"
-#include "rtl/exceptions.h"
 #include "rtl/strings.h"
 
 namespace vitrix {
@@ -183,10 +175,7 @@ void TForm1::zapClick(QObject*) {
   EmptyWorkFolder(dossiertravail);
 }
 
-void TForm1::CanvasButton1Click(QObject*) {
-  affurl->SelectAll();
-  affurl->CopyToClipboard();
-}
+void TForm1::CanvasButton1Click(QObject*) { CopyAllToClipboard(); }
 
 void TForm1::FormShow(QObject*) {
   cjpg->SetPosition(kQualityAtShow);
@@ -196,41 +185,35 @@ void TForm1::FormShow(QObject*) {
 // The field shows the position the click is moving to.
 void TForm1::cjpgChanging(QObject*, bool&, int32_t NewPosition) { acjpg->setText(ToQString(IntToStr(NewPosition))); }
 
-void TForm1::voirimage() {
-  if (Form2 == nullptr) return;
-  Form2->move(0, 0);
-  Form2->exec();
+void TForm1::Timer1Timer(QObject*) { UtilisationGetKeyState(); }
+void TForm1::UtilisationGetKeyState() { pipeline_.UtilisationGetKeyState(); }
+void TForm1::voirimage() { pipeline_.voirimage(); }
+void TForm1::sauvegardeimage() { pipeline_.sauvegardeimage(); }
+bool TForm1::poster() { return pipeline_.poster(); }
+
+bool TForm1::AutoPreview() const { return prevauto->isChecked(); }
+int TForm1::Action() const { return cg->ItemIndex(); }
+int TForm1::Quality() const { return cjpg->Position(); }
+
+void TForm1::RestoreFromMinimised() {
+  if (!isMinimized()) return;
+  setWindowState(windowState() & ~Qt::WindowMinimized);
 }
 
-void TForm1::sauvegardeimage() {
-  // Without a work folder (start-up showed why) a bare "1.jpg" would land
-  // in whatever folder the program was started from.
-  if (dossiertravail.empty()) throw Exception(kNoWorkFolderError);
-  nomimage = nouveaunom(dossiertravail);
-  SaveCaptureAsJpeg(Form2->Image1->Picture(), cjpg->Position(), nomimage);
-  ShowMessage(kSavedMessagePrefix + nomimage);
+void TForm1::SetWatchTimer(bool enabled) { Timer1->SetEnabled(enabled); }
+
+// The window takes no input while the host is asked; the text is painted now
+// so that a slow host shows where the upload waits.
+void TForm1::ShowStatus(const std::string& message, TColor color) {
+  addstatus(message, color);
+  Statusb->repaint();
 }
 
-bool TForm1::poster() {
-  bool hosted = false;
-  TUploadHooks hooks;
-  hooks.addstatus = [this](const std::string& message, TColor color) {
-    addstatus(message, color);
-    // The window takes no input while the host is asked; the phase is
-    // painted now so that a slow host shows where the upload waits.
-    Statusb->repaint();
-  };
-  // The host has the file once a redirect comes: a journal that cannot be
-  // written is reported, and the upload goes on to fetch the forum tag.
-  hooks.journal = [this](const std::string& line) { Guarded([&] { journal.WriteLine(line); }); };
-  hooks.addlink = [this, &hosted](const std::string& link) {
-    hosted = link != kNoImageAddress;
-    affurl->AddLine(link);
-    affurl->SelectAll();
-    affurl->CopyToClipboard();
-  };
-  UploadCapture(but, ServiceBaseURL(), nomimage, hooks);
-  return hosted;
+void TForm1::AddLine(const std::string& line) { affurl->AddLine(line); }
+
+void TForm1::CopyAllToClipboard() {
+  affurl->SelectAll();
+  affurl->CopyToClipboard();
 }
 
 // A window restored from the task bar gets a show event too, sent by the

@@ -9,6 +9,9 @@
 #include <cstdint>
 #include <string>
 
+#include "app/capture_pipeline.h"
+#include "app/capture_ports.h"
+#include "app/capture_services.h"
 #include "app/journal.h"
 #include "http/http_client.h"
 #include "picture/types.h"
@@ -31,18 +34,9 @@ inline constexpr const char* kStatusFolderOk = "Dossier ok";
 inline constexpr const char* kStatusWatchOn = "Surveillance en cours";
 inline constexpr const char* kStatusWatchOff = "Surveillance termin\xE9" "e";
 
-// The question asked before showing a capture when automatic preview is off.
-inline constexpr const char* kPreviewQuestion = "Voulez vous voir l'image contenue dans le presse papier";
-inline constexpr const char* kPreviewCaption = "Image du presse papier";
-// Said on a save when start-up could not settle the work folder.
-inline constexpr const char* kNoWorkFolderError =
-    "Pas de dossier de travail : l'image n'est pas sauvegard\xE9" "e";
-// Said when the upload-only action could not host the capture: its file is
-// kept.
-inline constexpr const char* kNotHostedKeptPrefix =
-    "L'image n'a pas pu \xEAtre h\xE9" "berg\xE9" "e ; elle reste enregistr\xE9" "e sous le nom ";
-
-class TForm1 : public QWidget {
+// The window is the capture pipeline's status line, links box and source of
+// settings; its handlers of the pipeline's steps hand them to it.
+class TForm1 : public QWidget, private ICaptureWindow, private IStatusLine, private ILinksBox {
  public:
   // Builds the controls, then runs FormCreate; an error there is shown in the
   // error box and the window is still made.
@@ -66,10 +60,9 @@ class TForm1 : public QWidget {
   // host's cookies and the last reply carry over from one upload to the next.
   TNetHTTP but;
 
-  // The work folder (ends with the separator), the last capture saved, and the
-  // journal, open from start-up to the window's closing.
+  // The work folder (ends with the separator) and the journal, open from
+  // start-up to the window's closing.
   std::string dossiertravail;
-  std::string nomimage;
   TJournal journal;
 
   // The handlers.
@@ -82,24 +75,16 @@ class TForm1 : public QWidget {
   void cjpgChanging(QObject* Sender, bool& AllowChange, int32_t NewPosition);
   void Timer1Timer(QObject* Sender);
 
-  // One tick of the watch: when Print Screen is down and the clipboard offers
-  // a bitmap, the bitmap becomes the capture, is shown (at once or after a
-  // question) and is saved, uploaded and deleted as cg says. The timer is off
-  // from the press seen to the end of the tick; an error ends the tick in the
-  // error box, and the watch goes on once the box is closed.
+  // The watch tick and the steps of the capture pipeline, which does the
+  // work (capture_pipeline.h): one tick; show the editor; save the capture;
+  // upload it (true when the host gave a forum tag).
   void UtilisationGetKeyState();
-
-  // Shows the capture editor modally at the screen's top-left corner;
-  // returns when the user closed it.
   void voirimage();
-  // Saves the editor's picture as the next numbered JPEG file of the work
-  // folder at the chosen quality, and says under which name.
   void sauvegardeimage();
-  // Uploads the capture saved as nomimage to the image host and appends its
-  // forum tag (or kNoImageAddress) to the links box, whose whole
-  // text then goes to the clipboard. The phases show in the status line; the
-  // redirects met go to the journal. True when the upload gave a forum tag.
   bool poster();
+
+  // The capture pipeline, which holds the last capture saved (nomimage).
+  TCapturePipeline& Pipeline() { return pipeline_; }
 
   // Shows a message in the status line, in the given colour.
   void addstatus(const std::string& message, TColor color);
@@ -112,12 +97,27 @@ class TForm1 : public QWidget {
 
  private:
   void CreateControls();
-  // The steps of a tick that run with the clipboard held.
-  void TakeCapture();
-  void RestoreFromMinimised();
-  void ImportCapture();
-  void Preview();
-  void RunAction();
+
+  // What the capture pipeline reads and writes here.
+  bool AutoPreview() const override;
+  int Action() const override;
+  int Quality() const override;
+  void RestoreFromMinimised() override;
+  void SetWatchTimer(bool enabled) override;
+  void ShowStatus(const std::string& message, TColor color) override;
+  void AddLine(const std::string& line) override;
+  void CopyAllToClipboard() override;
+
+  TEditorForm editor_;
+  TWorkFolderCaptures captures_{dossiertravail};
+  TImageHostUpload host_{but};
+  TCapturePipeline pipeline_{{.Editor = editor_,
+                              .Folder = captures_,
+                              .Host = host_,
+                              .Window = *this,
+                              .Status = *this,
+                              .Links = *this,
+                              .Journal = journal}};
 };
 
 // The main window of the running program.

@@ -270,7 +270,7 @@ TEST_P(ClipboardWatchUploadTest, TheSavedFileGoesOnlyWhenUploadOnlyGaveATag) {
   TickClosingTheEditor();
 
   const std::string saved = WorkFolder() + "1.jpg";
-  EXPECT_EQ(form1_.nomimage, saved);
+  EXPECT_EQ(form1_.Pipeline().nomimage, saved);
   EXPECT_EQ(host.Requests().size(), 3u);
   EXPECT_EQ(form1_.affurl->Text(), upload.Hosted ? "[img]http://h/images/a1.jpg[/img]\r\n"
                                                   : "Pas d'url image trouv\xE9" "e\r\n");

@@ -46,8 +46,9 @@ std::string RequestLine(const std::string& request) { return request.substr(0, r
 class PosterTest : public ::testing::Test {
  protected:
   PosterTest() {
-    form_.nomimage = form_.dossiertravail + "1.jpg";
-    std::filesystem::copy_file(desktop_.home.WriteFile("capture.jpg", "\xFF\xD8\xFF\xE0 capture \xFF\xD9"), form_.nomimage);
+    std::string& nomimage = form_.Pipeline().nomimage;
+    nomimage = form_.dossiertravail + "1.jpg";
+    std::filesystem::copy_file(desktop_.home.WriteFile("capture.jpg", "\xFF\xD8\xFF\xE0 capture \xFF\xD9"), nomimage);
   }
 
   // Uploads to the host at base (the environment variable names it, as it

@@ -78,7 +78,7 @@ TEST_F(PublishToImageHostTest, SavedCaptureIsStoredAsItIsAndServedAtItsTag) {
   EXPECT_EQ(desktop_.clipboard.Texts(), (Texts{links}));
   EXPECT_EQ(form1_.Statusb->PanelText(0), "Fichier exp\xE9" "di\xE9 avec succ\xE8s");
 
-  const std::string saved = test::ReadWholeFile(form1_.nomimage);
+  const std::string saved = test::ReadWholeFile(form1_.Pipeline().nomimage);
   ASSERT_GT(saved.size(), 1000u);
   EXPECT_EQ(StoredImages(), (Texts{name}));
   EXPECT_EQ(test::ReadWholeFile(data_ + "/images/" + name), saved);
@@ -96,8 +96,8 @@ TEST_F(PublishToImageHostTest, AFileTheHostRefusesGivesNoTagAndAFailure) {
   ASSERT_NE(host_.Port(), 0);
   form1_.sauvegardeimage();
   // A JPEG cut short is not a whole image: the host says so.
-  const std::string saved = test::ReadWholeFile(form1_.nomimage);
-  std::filesystem::resize_file(form1_.nomimage, saved.size() / 2);
+  const std::string saved = test::ReadWholeFile(form1_.Pipeline().nomimage);
+  std::filesystem::resize_file(form1_.Pipeline().nomimage, saved.size() / 2);
   form1_.poster();
   EXPECT_EQ(form1_.affurl->Text(), "Pas d'url image trouv\xE9" "e\r\n");
   EXPECT_EQ(form1_.Statusb->PanelText(0), "Echec de l'envoi du fichier");

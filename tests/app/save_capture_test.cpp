@@ -81,9 +81,9 @@ TEST_F(SaveCaptureTest, SavesFillTheGapsAtTheQualityChosenAndNameTheFile) {
   std::ofstream(WorkFolder() + "3.jpg") << "x";
   form1_.cjpg->SetPosition(40);
   form1_.sauvegardeimage();
-  EXPECT_EQ(form1_.nomimage, WorkFolder() + "2.jpg");
+  EXPECT_EQ(form1_.Pipeline().nomimage, WorkFolder() + "2.jpg");
   form1_.sauvegardeimage();
-  EXPECT_EQ(form1_.nomimage, WorkFolder() + "4.jpg");
+  EXPECT_EQ(form1_.Pipeline().nomimage, WorkFolder() + "4.jpg");
 
   ASSERT_EQ(desktop_.dialogs.Shown().size(), 2u);
   EXPECT_EQ(desktop_.dialogs.Shown()[0].Request.Text, "Image Sauvegard\xE9" "e sous le nom " + WorkFolder() + "2.jpg");
@@ -140,7 +140,7 @@ TEST_F(SaveCaptureTest, TheSavedFileHoldsTheEditedAndCroppedPicture) {
   form2_.close();
   form1_.sauvegardeimage();
 
-  const QImage saved = Saved(form1_.nomimage);
+  const QImage saved = Saved(form1_.Pipeline().nomimage);
   ASSERT_EQ(saved.size(), QSize(128, 76));
   // The mask covers columns 18..81 and rows 16..63 of the cropped picture.
   // Inside it, away from the 16-pixel blocks that hold its black border:

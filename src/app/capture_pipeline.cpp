@@ -1,13 +1,8 @@
-// The clipboard watch: the main window's timer tick that turns a Print Screen
-// press into a capture and runs the chosen actions on it.
-#include <QCheckBox>
+#include "app/capture_pipeline.h"
+
 #include <memory>
 
-#include "app/main_window.h"
-#include "controls/radio_group.h"
-#include "controls/timer.h"
-#include "editor/capture_editor.h"
-#include "editor/image_control.h"
+#include "app/journal.h"
 #include "picture/bitmap.h"
 #include "picture/clipboard.h"
 #include "picture/picture.h"
@@ -15,7 +10,9 @@
 #include "platform/dialogs.h"
 #include "platform/guard.h"
 #include "platform/print_screen.h"
-#include "rtl/files.h"
+#include "publish/image_address.h"
+#include "publish/jpeg_export.h"
+#include "publish/upload.h"
 
 namespace vitrix {
 namespace {
@@ -30,57 +27,50 @@ constexpr int kActionUploadOnly = 3;
 
 }  // namespace
 
-void TForm1::Timer1Timer(QObject*) { UtilisationGetKeyState(); }
-
 // Asking for the key runs no event loop, so no other tick can start before
 // the timer is paused: it is paused only once there is a capture to take,
 // which spares the idle tick half of its cost.
-void TForm1::UtilisationGetKeyState() {
+void TCapturePipeline::UtilisationGetKeyState() {
   try {
     if ((GetKeyState(VK_SNAPSHOT) & kKeyDownBit) == 0) return;
-    Timer1->SetEnabled(false);
+    ports_.Window.SetWatchTimer(false);
     TakeCapture();
   } catch (...) {
     // The clipboard is already released. The error box opens while the timer
     // is off, so no tick runs inside it; once it is closed the watch goes on
     // instead of dying with the error.
-    Timer1->SetEnabled(false);
+    ports_.Window.SetWatchTimer(false);
     ReportCurrentException(TGuardPlace::gpHandler);
   }
-  Timer1->SetEnabled(true);
+  ports_.Window.SetWatchTimer(true);
 }
 
 // The clipboard stays held around the import, the editor, the save and the
 // upload, and is released on every way out.
-void TForm1::TakeCapture() {
+void TCapturePipeline::TakeCapture() {
   TClipboard& clipboard = SharedClipboard();
   TClipboardHold hold(clipboard);
   if (!clipboard.Offers(CF_BITMAP)) return;
-  RestoreFromMinimised();
+  // A capture taken while the program sits in the task bar brings its main
+  // window back before the editor shows.
+  ports_.Window.RestoreFromMinimised();
   ImportCapture();
   Preview();
   RunAction();
-}
-
-// A capture taken while the program sits in the task bar brings its main
-// window back before the editor shows.
-void TForm1::RestoreFromMinimised() {
-  if (!isMinimized()) return;
-  setWindowState(windowState() & ~Qt::WindowMinimized);
 }
 
 // The capture is the clipboard's bitmap even when the owner lists a vector
 // format before it: only a bitmap can be masked, and only a bitmap saves as
 // the JPEG of the capture. The editor's picture changes only once the bitmap
 // is loaded.
-void TForm1::ImportCapture() {
+void TCapturePipeline::ImportCapture() {
   auto capture = std::make_unique<TBitmap>();
   capture->CopyFrom(SharedClipboard());
-  Form2->Image1->Picture().SetGraphic(std::move(capture));
+  ports_.Editor.Picture().SetGraphic(std::move(capture));
 }
 
-void TForm1::Preview() {
-  if (prevauto->isChecked()) {
+void TCapturePipeline::Preview() {
+  if (ports_.Window.AutoPreview()) {
     voirimage();
     return;
   }
@@ -91,19 +81,43 @@ void TForm1::Preview() {
 
 // "No" to the question only skips the editor: the action still runs, on the
 // capture as it came.
-void TForm1::RunAction() {
-  const int action = cg->ItemIndex();
+void TCapturePipeline::RunAction() {
+  const int action = ports_.Window.Action();
   if (action >= kActionSave) sauvegardeimage();
   const bool hosted = action >= kActionUpload && poster();
   if (action < kActionUploadOnly) return;
   // The saved file is the only copy of a capture the host did not take: it
-  // goes only once the capture is hosted (a failed deletion is not worth a
-  // message), and otherwise stays where the user is told.
+  // goes only once the capture is hosted, and otherwise stays where the user
+  // is told.
   if (hosted) {
-    DeleteFile(nomimage);
+    ports_.Folder.Delete(nomimage);
   } else {
     ShowMessage(kNotHostedKeptPrefix + nomimage);
   }
+}
+
+void TCapturePipeline::voirimage() { ports_.Editor.Show(); }
+
+void TCapturePipeline::sauvegardeimage() {
+  nomimage = ports_.Folder.NextName();
+  ports_.Folder.SaveJpeg(ports_.Editor.Picture(), ports_.Window.Quality(), nomimage);
+  ShowMessage(kSavedMessagePrefix + nomimage);
+}
+
+bool TCapturePipeline::poster() {
+  bool hosted = false;
+  TUploadHooks hooks;
+  hooks.addstatus = [this](const std::string& message, TColor color) { ports_.Status.ShowStatus(message, color); };
+  // The host has the file once a redirect comes: a journal that cannot be
+  // written is reported, and the upload goes on to fetch the forum tag.
+  hooks.journal = [this](const std::string& line) { Guarded([&] { ports_.Journal.WriteLine(line); }); };
+  hooks.addlink = [this, &hosted](const std::string& link) {
+    hosted = link != kNoImageAddress;
+    ports_.Links.AddLine(link);
+    ports_.Links.CopyAllToClipboard();
+  };
+  ports_.Host.Upload(nomimage, hooks);
+  return hosted;
 }
 
 }  // namespace vitrix
