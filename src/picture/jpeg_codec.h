@@ -1,20 +1,17 @@
 #pragma once
 
-// The libjpeg side of the JPEG picture. Every libjpeg call that can fail runs
-// inside a small section with one setjmp point and no C++ object that has a
-// destructor: libjpeg's fatal errors jump back to that point, the section
-// returns, and the C++ exception (EJPEG, or whatever a progress listener
-// raised) is thrown only after libjpeg's frames have been left.
+// The libjpeg codec under the JPEG picture: an encoder of 32-bit pixel rows
+// into a memory stream, and a decoder of a memory stream into 32-bit rows.
+// libjpeg itself stays inside the codec's own source files (jpeg_session,
+// jpeg_memory_managers, jpeg_encoder, jpeg_decoder): callers see only the
+// settings, the header and the failures described here. Every failure is
+// EJPEG with libjpeg's message code, or the exception a progress listener
+// raised.
 
-#include <csetjmp>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <exception>
 #include <functional>
-
-#include <jpeglib.h>
-#include <jerror.h>
+#include <memory>
 
 #include "picture/types.h"
 
@@ -37,6 +34,14 @@ inline constexpr long kMaxDecodeMemory = 4096L << 20;
 // thousands of empty scans that each cost a pass over the whole picture.
 inline constexpr int kMaxScans = 500;
 
+// The libjpeg 6b message codes that EJPEG carries for the failures the
+// codec and the picture raise themselves.
+inline constexpr int kErrorFileWrite = 37;       // the output stream took fewer bytes
+inline constexpr int kErrorImageTooBig = 41;     // more than kMaxDecodePixels
+inline constexpr int kErrorInputEmpty = 42;      // a stream of no bytes
+inline constexpr int kErrorNotImplemented = 47;  // more than kMaxScans scans
+inline constexpr int kErrorOutOfMemory = 54;     // no memory for the decoded rows
+
 // The least time between two running reports; tests shorten it to see the
 // reports of short work.
 inline int progress_interval_ms = 500;
@@ -46,45 +51,7 @@ inline int progress_interval_ms = 500;
 // throw; the exception ends the libjpeg work and is re-raised afterwards.
 using TRunningHandler = std::function<void(uint8_t percent, bool redraw_now, const TRect& rect)>;
 
-struct TErrorManager {
-  jpeg_error_mgr pub;
-  jmp_buf jump;
-};
-
-struct TProgressManager {
-  jpeg_progress_mgr pub;
-  void* owner;  // the TJpegSession
-};
-
-// What the encoder and the decoder share: the error manager, the progress
-// hook, and the exception kept while libjpeg is being left.
-class TJpegSession {
- public:
-  explicit TJpegSession(TRunningHandler running);
-  TJpegSession(const TJpegSession&) = delete;
-  TJpegSession& operator=(const TJpegSession&) = delete;
-
-  // Throws what the last section left behind: the listener's exception, or
-  // EJPEG with libjpeg's message code. Nothing when it succeeded.
-  void ThrowIfFailed(int code);
-
- protected:
-  void Attach(j_common_ptr info);
-
-  TErrorManager error_{};
-  TProgressManager progress_{};
-
- private:
-  static void ProgressHook(j_common_ptr info);
-  void Report(j_common_ptr info);
-
-  TRunningHandler running_;
-  std::exception_ptr pending_;
-  bool first_call_ = true;
-  int64_t last_tick_ = 0;
-  int last_percent_ = -1;
-  int last_row_ = 0;
-};
+// ----- Encoding
 
 struct TEncodeSettings {
   int quality = 90;  // clamped to 1..100
@@ -100,20 +67,22 @@ struct TPixelRows {
   int height = 0;
 };
 
-class TJpegEncoder : public TJpegSession {
- public:
-  TJpegEncoder(TMemoryStream& output, TRunningHandler running);
-  ~TJpegEncoder();
+// Appends the complete JPEG stream of the rows to the output.
+void Encode(const TPixelRows& rows, const TEncodeSettings& settings, TMemoryStream& output,
+            TRunningHandler running);
 
-  // Writes the complete JPEG stream of the rows to the output.
-  void Encode(const TPixelRows& rows, const TEncodeSettings& settings);
+// ----- Decoding
 
- private:
-  int EncodeSection(const TPixelRows& rows, const TEncodeSettings& settings);
+// The colour spaces a stream's header can name.
+enum class TJpegColorSpace { csUnknown, csGrayscale, csRGB, csYCbCr, csCMYK, csYCCK };
 
-  jpeg_compress_struct info_{};
-  TMemoryStream& output_;
-  bool created_ = false;
+// What the header of a stream says about its picture.
+struct TJpegHeader {
+  int width = 0;
+  int height = 0;
+  int components = 0;
+  TJpegColorSpace color_space = TJpegColorSpace::csUnknown;
+  bool multi_scan = false;  // progressive: the picture comes in several scans
 };
 
 struct TDecodeSettings {
@@ -125,9 +94,22 @@ struct TDecodeSettings {
   bool incremental = false;
 };
 
+// Whether Prepare refuses pictures above kMaxDecodePixels: a caller that
+// only wants the output size decodes nothing and need not refuse them.
+enum class TPixelLimit { plEnforce, plIgnore };
+
+// The decoded picture's size and the form of its rows.
+struct TJpegOutput {
+  int width = 0;
+  int height = 0;
+  // The rows come as colour indexes, mapped through the colour map
+  // (ColorCount, MapColor) into the 32-bit rows.
+  bool quantized = false;
+};
+
 // Where the decoded rows go: 32-bit rows as in TPixelRows, and for
-// quantised output a scratch row of output_width colour indexes and an
-// optional palette to map to.
+// quantised output a scratch row of TJpegOutput::width colour indexes and
+// an optional palette to map to.
 struct TDecodeTarget {
   uint8_t* top_row = nullptr;
   ptrdiff_t row_step = 0;
@@ -136,46 +118,31 @@ struct TDecodeTarget {
   int palette_count = 0;
 };
 
-enum class TPixelLimit { kEnforce, kIgnore };
-
-class TJpegDecoder : public TJpegSession {
+// One decode of one stream: ReadHeader, or Prepare and then Decode. The
+// stream must stay alive and unchanged while the decoder exists.
+class TJpegDecoder {
  public:
   TJpegDecoder(const TMemoryStream& input, TRunningHandler running);
   ~TJpegDecoder();
+  TJpegDecoder(const TJpegDecoder&) = delete;
+  TJpegDecoder& operator=(const TJpegDecoder&) = delete;
 
-  // The stream's header: image size, colour space, scans.
-  void ReadHeader();
-  // ReadHeader, then the settings and the output size they give. With
-  // kEnforce, pictures above the pixel limit are refused with EJPEG (only
-  // the size is wanted with kIgnore: nothing is decoded).
-  void Prepare(const TDecodeSettings& settings, TPixelLimit limit);
+  // The stream's header.
+  TJpegHeader ReadHeader();
+  // Reads the header, then applies the settings and gives the output they
+  // lead to. With plEnforce, pictures above the pixel limit are refused.
+  TJpegOutput Prepare(const TDecodeSettings& settings, TPixelLimit limit);
   // Decodes every row into the target (after Prepare).
   void Decode(const TDecodeTarget& target);
 
-  const jpeg_decompress_struct& Info() const { return info_; }
-  bool Quantized() const { return info_.quantize_colors != 0; }
-  // The colour map of quantised output as 0x00BBGGRR colours.
+  // The colour map of quantised output as 0x00BBGGRR colours; an index
+  // beyond the map reads as its last colour.
   int ColorCount() const;
   TColor MapColor(int index) const;
 
  private:
-  int HeaderSection();
-  int PrepareSection(const TDecodeSettings& settings, TPixelLimit limit);
-  int DecodeSection(const TDecodeTarget& target);
-  void ReadPass(const TDecodeTarget& target);
-  // libjpeg frees its colour map with the picture's memory when the decode
-  // finishes: the colours are copied out as soon as the map exists.
-  void CaptureColorMap();
-
-  jpeg_decompress_struct info_{};
-  const TMemoryStream& input_;
-  bool created_ = false;
-  bool buffered_ = false;
-  J_DCT_METHOD final_dct_ = JDCT_FLOAT;
-  boolean final_two_pass_ = TRUE;
-  J_DITHER_MODE final_dither_ = JDITHER_FS;
-  TColor colors_[256] = {};
-  int color_count_ = 0;
+  class TContext;
+  std::unique_ptr<TContext> context_;
 };
 
 }  // namespace jpeg

@@ -51,19 +51,18 @@ TJPEGImage::TJPEGImage() : data_(std::make_shared<TJPEGData>()), settings_(JpegD
 
 TJPEGImage::~TJPEGImage() = default;
 
-int TJPEGImage::ScaledSize(bool width) const {
-  if (bitmap_) return width ? bitmap_->Width() : bitmap_->Height();
-  if (settings_.ScaleDown == TJPEGScaleDown::sdFull || !data_->Bytes || data_->Bytes->Size() == 0) {
-    return width ? data_->PixelWidth : data_->PixelHeight;
-  }
+jpeg::TJpegOutput TJPEGImage::ScaledSize() const {
+  jpeg::TJpegOutput size;
+  size.width = data_->PixelWidth;
+  size.height = data_->PixelHeight;
+  if (settings_.ScaleDown == TJPEGScaleDown::sdFull || !data_->Bytes || data_->Bytes->Size() == 0) return size;
   jpeg::TJpegDecoder decoder(*data_->Bytes, nullptr);
-  decoder.Prepare(DecodeSettingsOf(settings_), jpeg::TPixelLimit::kIgnore);
-  return static_cast<int>(width ? decoder.Info().output_width : decoder.Info().output_height);
+  return decoder.Prepare(DecodeSettingsOf(settings_), jpeg::TPixelLimit::plIgnore);
 }
 
-int TJPEGImage::Width() const { return ScaledSize(true); }
+int TJPEGImage::Width() const { return bitmap_ ? bitmap_->Width() : ScaledSize().width; }
 
-int TJPEGImage::Height() const { return ScaledSize(false); }
+int TJPEGImage::Height() const { return bitmap_ ? bitmap_->Height() : ScaledSize().height; }
 
 void TJPEGImage::SetWidth(int) {
   throw EInvalidGraphicOperation("Impossible de modifier la taille d'une image JPEG");
@@ -159,12 +158,12 @@ void TJPEGImage::Encode() {
   settings.gray = settings_.GrayOutput;
   settings.progressive = settings_.MultiScan;
 
-  jpeg::TJpegEncoder encoder(*data_->Bytes, [this](uint8_t percent, bool redraw_now, const TRect& rect) {
+  const jpeg::TRunningHandler running = [this](uint8_t percent, bool redraw_now, const TRect& rect) {
     Progress(TProgressStage::psRunning, percent, redraw_now, rect);
-  });
+  };
   try {
     Progress(TProgressStage::psStarting, 0, false, TRect());
-    encoder.Encode(rows, settings);
+    jpeg::Encode(rows, settings, *data_->Bytes, running);
   } catch (const EAbort&) {
     data_ = std::make_shared<TJPEGData>();
     Progress(TProgressStage::psEnding, 0, false, TRect());
@@ -199,21 +198,20 @@ void TJPEGImage::Decode() {
   jpeg::TJpegDecoder decoder(*data_->Bytes, running);
   bool aborted = false;
   try {
-    decoder.Prepare(DecodeSettingsOf(settings_), jpeg::TPixelLimit::kEnforce);
-    const jpeg_decompress_struct& info = decoder.Info();
-    const auto width = static_cast<int>(info.output_width);
-    const auto height = static_cast<int>(info.output_height);
+    const jpeg::TJpegOutput output = decoder.Prepare(DecodeSettingsOf(settings_), jpeg::TPixelLimit::plEnforce);
+    const int width = output.width;
+    const int height = output.height;
     // Rows are written straight into these pixels. The bitmap shares them;
     // should a listener change or drop the bitmap meanwhile, the rows still
     // land in memory that this frame keeps alive.
     QImage pixels(width, height, QImage::Format_RGB32);
-    if (pixels.isNull()) throw EJPEG(JERR_OUT_OF_MEMORY);
+    if (pixels.isNull()) throw EJPEG(jpeg::kErrorOutOfMemory);
     pixels.fill(Qt::white);
     jpeg::TDecodeTarget target;
     target.top_row = pixels.bits();
     target.row_step = pixels.bytesPerLine();
     std::vector<uint8_t> index_row;
-    if (decoder.Quantized() || settings_.GrayOutput) {
+    if (output.quantized || settings_.GrayOutput) {
       index_row.resize(static_cast<size_t>(width));
       target.index_row = index_row.data();
     }
@@ -230,7 +228,7 @@ void TJPEGImage::Decode() {
     } catch (const EAbort&) {
       aborted = true;
     }
-    if (!aborted && decoder.Quantized() && bitmap_) {
+    if (!aborted && output.quantized && bitmap_) {
       TPalette palette;
       if (target.palette_count > 0) {
         palette = temporary_palette_;
@@ -283,12 +281,11 @@ void TJPEGImage::ReadCompressed(int64_t count, TStream& stream) {
 
 void TJPEGImage::ParseHeader() {
   jpeg::TJpegDecoder decoder(*data_->Bytes, nullptr);
-  decoder.ReadHeader();
-  const jpeg_decompress_struct& info = decoder.Info();
-  data_->PixelWidth = static_cast<int32_t>(info.image_width);
-  data_->PixelHeight = static_cast<int32_t>(info.image_height);
-  data_->IsGray = info.jpeg_color_space == JCS_GRAYSCALE;
-  settings_.MultiScan = jpeg_has_multiple_scans(const_cast<jpeg_decompress_struct*>(&info)) != 0;
+  const jpeg::TJpegHeader header = decoder.ReadHeader();
+  data_->PixelWidth = header.width;
+  data_->PixelHeight = header.height;
+  data_->IsGray = header.color_space == jpeg::TJpegColorSpace::csGrayscale;
+  settings_.MultiScan = header.multi_scan;
 }
 
 void TJPEGImage::ReadStored(TStream& stream) { ReadCompressed(ReadStoredLength(stream), stream); }

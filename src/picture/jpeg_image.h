@@ -16,6 +16,10 @@ class TBitmap;
 class TFileFormats;
 class TMemoryStream;
 
+namespace jpeg {
+struct TJpegOutput;
+}
+
 enum class TJPEGDecodeSpeed : uint8_t { dsAccurate, dsFast };
 enum class TJPEGDecodeDepth : uint8_t { dd24Bit, dd8Bit };
 enum class TJPEGScaleDown : uint8_t { sdFull, sdHalf, sdQuarter, sdEighth };
@@ -111,7 +115,9 @@ class TJPEGImage : public TGraphic {
  private:
   void Decode();
   void ParseHeader();
-  int ScaledSize(bool width) const;
+  // The size without a bitmap: the header's, or libjpeg's output size at
+  // the ScaleDown setting.
+  jpeg::TJpegOutput ScaledSize() const;
 
   std::shared_ptr<TJPEGData> data_;
   std::unique_ptr<TBitmap> bitmap_;

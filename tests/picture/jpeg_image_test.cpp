@@ -211,7 +211,7 @@ TEST(JpegDecode, HostileStreamsFailWithEJpegInsteadOfExhaustingMemory) {
   TJPEGImage big;
   ReadInto(big, huge);
   EXPECT_EQ(big.Width(), 65500);
-  EXPECT_EQ(ExpectJpegError(big), JERR_IMAGE_TOO_BIG);
+  EXPECT_EQ(ExpectJpegError(big), jpeg::kErrorImageTooBig);
 
   // The first scan of a progressive stream repeated a thousand times.
   const std::string progressive = Encoded(BlockImage(16, 16), 90, false, true);
@@ -229,7 +229,7 @@ TEST(JpegDecode, HostileStreamsFailWithEJpegInsteadOfExhaustingMemory) {
   many += "\xFF\xD9";
   TJPEGImage scans;
   ReadInto(scans, many);
-  EXPECT_EQ(ExpectJpegError(scans), JERR_NOTIMPL);
+  EXPECT_EQ(ExpectJpegError(scans), jpeg::kErrorNotImplemented);
 }
 
 TEST(JpegStoredForm, RoundTripsAndReadsOnlyTheHeader) {
