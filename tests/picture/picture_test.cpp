@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "picture/banner.h"
 #include "picture/bitmap.h"
 #include "picture/graphic_errors.h"
@@ -188,6 +191,20 @@ TEST(Metafile, SvgDrawsAndOtherKindsKeepTheirBounds) {
 
 namespace vitrix {
 namespace {
+
+TEST(InitialBanner, IsTheAssetFileInTheStoredForm) {
+  std::ifstream file(VITRIX_BANNER_ASSET, std::ios::binary);
+  ASSERT_TRUE(file) << VITRIX_BANNER_ASSET;
+  const std::string jpeg{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  ASSERT_GT(jpeg.size(), 4u);
+  const auto n = static_cast<uint32_t>(jpeg.size());
+  const std::string length = {static_cast<char>(n), static_cast<char>(n >> 8), static_cast<char>(n >> 16),
+                              static_cast<char>(n >> 24)};
+  // Byte for byte: no byte of the asset lost, changed or added by the build.
+  EXPECT_TRUE(InitialBannerStored() == length + jpeg) << "the program holds " << InitialBannerStored().size()
+                                                      << " bytes; the asset in its stored form is "
+                                                      << jpeg.size() + 4;
+}
 
 TEST(InitialBanner, IsA468By60JpegReadFromItsStoredFormWithoutDecoding) {
   const std::string_view stored = InitialBannerStored();
