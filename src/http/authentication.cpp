@@ -38,6 +38,22 @@ TNetAuthWhatsNext TNetAuthentication::Next() {
 
 std::string TNetBasicAuthentication::Authentication() { return "Basic " + EncodeBase64(Username() + ":" + Password()); }
 
+TNetAuthentication* TNetCredentials::AuthenticationToSend() {
+  if (!authentication_ && basic_authentication_) {
+    auto basic = std::make_unique<TNetBasicAuthentication>();
+    basic->SetUsername(username_);
+    basic->SetPassword(password_);
+    authentication_ = std::move(basic);
+  }
+  return authentication_.get();
+}
+
+void TNetCredentials::ClearCredentials() {
+  username_.clear();
+  password_.clear();
+  basic_authentication_ = false;
+}
+
 void RegisterAuthenticationMethod(std::string_view scheme, std::string class_name, TNetAuthenticationClass factory) {
   Registry& registry = GetRegistry();
   const std::lock_guard lock(registry.mutex);

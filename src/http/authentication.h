@@ -1,8 +1,9 @@
 #pragma once
 
-// Authentication schemes for "Authorization" / "Proxy-Authorization", and
-// the registry of scheme names the client chooses from when a reply asks
-// for credentials. "Basic" is registered from the start.
+// Authentication schemes for "Authorization" / "Proxy-Authorization", the
+// credentials each of the two headers is made of, and the registry of scheme
+// names the client chooses from when a reply asks for credentials. "Basic"
+// is registered from the start.
 
 #include <functional>
 #include <memory>
@@ -57,6 +58,39 @@ class TNetBasicAuthentication : public TNetAuthentication {
  public:
   std::string ClassName() const override { return "TNetBasicAuthentication"; }
   std::string Authentication() override;
+};
+
+// The credentials of one side of an exchange: the server's, sent as
+// "Authorization" (kept in the request), or a proxy's, sent as
+// "Proxy-Authorization" (kept in the proxy settings). A user name, a
+// password, whether Basic is to be made of them, and the attached
+// authenticator (owned), which carries over from one request to the next.
+class TNetCredentials {
+ public:
+  const std::string& Username() const { return username_; }
+  void SetUsername(std::string value) { username_ = std::move(value); }
+  const std::string& Password() const { return password_; }
+  void SetPassword(std::string value) { password_ = std::move(value); }
+  bool BasicAuthentication() const { return basic_authentication_; }
+  void SetBasicAuthentication(bool value) { basic_authentication_ = value; }
+  TNetAuthentication* Authentication() const { return authentication_.get(); }
+  void SetAuthentication(std::unique_ptr<TNetAuthentication> authentication) {
+    authentication_ = std::move(authentication);
+  }
+
+  // The authenticator whose value the request header carries: the attached
+  // one; without one and with BasicAuthentication on, a Basic one made now
+  // of the user name and password, which stays attached. Null: no header.
+  TNetAuthentication* AuthenticationToSend();
+  // Forgets the user name and the password and turns Basic off; the
+  // attached authenticator stays.
+  void ClearCredentials();
+
+ private:
+  std::string username_;
+  std::string password_;
+  bool basic_authentication_ = false;
+  std::unique_ptr<TNetAuthentication> authentication_;
 };
 
 using TNetAuthenticationClass = std::function<std::unique_ptr<TNetAuthentication>()>;

@@ -124,19 +124,13 @@ void TNetRequestHeaderInfo::ClearRequest() {
   from_.clear();
   referer_.clear();
   user_agent_ = kDefaultUserAgent;
-  username_.clear();
-  password_.clear();
   proxy_connection_.clear();
-  basic_authentication_ = false;
+  credentials_.ClearCredentials();
 }
 
 void TNetRequestHeaderInfo::Clear() {
   ClearEntity();
   ClearRequest();
-}
-
-void TNetRequestHeaderInfo::SetAuthentication(std::unique_ptr<TNetAuthentication> authentication) {
-  authentication_ = std::move(authentication);
 }
 
 void TNetRequestHeaderInfo::ProcessHeaders() {
@@ -158,12 +152,7 @@ void TNetRequestHeaderInfo::SetHeaders() {
   // The entity part ends with the custom lines; the request's own lines
   // follow them, replacing any custom line of the same name in place.
   TNetHeaderList own(raw_headers_.FoldLength());
-  if (!authentication_ && basic_authentication_) {
-    auto basic = std::make_unique<TNetBasicAuthentication>();
-    basic->SetUsername(username_);
-    basic->SetPassword(password_);
-    authentication_ = std::move(basic);
-  }
+  TNetAuthentication* const authentication = credentials_.AuthenticationToSend();
   EmitGenerated({{"Proxy-Connection", proxy_connection_},
                  {"Host", host_},
                  {"Accept", accept_},
@@ -175,7 +164,7 @@ void TNetRequestHeaderInfo::SetHeaders() {
                  {"User-Agent", user_agent_},
                  {"If-Modified-Since", DateText(last_modified_)},
                  {"Range", RangeText(content_range_start_, content_range_end_)},
-                 {"Authorization", authentication_ ? authentication_->Authentication() : std::string()}},
+                 {"Authorization", authentication != nullptr ? authentication->Authentication() : std::string()}},
                 raw_headers_, own);
   raw_headers_.AddLines(own);
 }

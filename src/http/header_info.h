@@ -112,18 +112,22 @@ class TNetRequestHeaderInfo : public TNetEntityHeaderInfo {
   void SetReferer(std::string v) { referer_ = std::move(v); }
   const std::string& UserAgent() const { return user_agent_; }
   void SetUserAgent(std::string v) { user_agent_ = std::move(v); }
-  const std::string& Username() const { return username_; }
-  void SetUsername(std::string v) { username_ = std::move(v); }
-  const std::string& Password() const { return password_; }
-  void SetPassword(std::string v) { password_ = std::move(v); }
+  const std::string& Username() const { return credentials_.Username(); }
+  void SetUsername(std::string v) { credentials_.SetUsername(std::move(v)); }
+  const std::string& Password() const { return credentials_.Password(); }
+  void SetPassword(std::string v) { credentials_.SetPassword(std::move(v)); }
   const std::string& ProxyConnection() const { return proxy_connection_; }
   void SetProxyConnection(std::string v) { proxy_connection_ = std::move(v); }
-  bool BasicAuthentication() const { return basic_authentication_; }
-  void SetBasicAuthentication(bool v) { basic_authentication_ = v; }
+  bool BasicAuthentication() const { return credentials_.BasicAuthentication(); }
+  void SetBasicAuthentication(bool v) { credentials_.SetBasicAuthentication(v); }
 
   // The attached authenticator (owned), or null.
-  TNetAuthentication* Authentication() const { return authentication_.get(); }
-  void SetAuthentication(std::unique_ptr<TNetAuthentication> authentication);
+  TNetAuthentication* Authentication() const { return credentials_.Authentication(); }
+  void SetAuthentication(std::unique_ptr<TNetAuthentication> authentication) {
+    credentials_.SetAuthentication(std::move(authentication));
+  }
+  // The four above together: what "Authorization" is made of.
+  TNetCredentials& Credentials() { return credentials_; }
 
   static constexpr const char* kDefaultAccept = "text/html, */*";
   static constexpr const char* kDefaultUserAgent = "Mozilla/3.0 (compatible; vitrix)";
@@ -132,9 +136,8 @@ class TNetRequestHeaderInfo : public TNetEntityHeaderInfo {
   void ClearRequest();
 
   std::string accept_, accept_charset_, accept_encoding_, accept_language_, host_, from_, referer_, user_agent_,
-      username_, password_, proxy_connection_;
-  bool basic_authentication_ = false;
-  std::unique_ptr<TNetAuthentication> authentication_;
+      proxy_connection_;
+  TNetCredentials credentials_;
 };
 
 class TNetResponseHeaderInfo : public TNetEntityHeaderInfo {

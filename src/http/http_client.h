@@ -46,6 +46,10 @@ using TNetOnSelectAuthorization =
 using TNetOnAuthorization =
     std::function<void(TNetCustomHTTP& sender, TNetAuthentication& authentication, bool& handled)>;
 
+// The two sides that may ask for credentials: the server (401) and a proxy
+// (407).
+enum class TNetAuthSide { asServer, asProxy };
+
 class TNetCustomHTTP : public TNetTCPClient {
  public:
   static constexpr int64_t kMaxReplyHeadBytes = 1 << 20;
@@ -109,7 +113,7 @@ class TNetCustomHTTP : public TNetTCPClient {
 
  protected:
   // Answers a 401 / 407: true when the request may be sent again with
-  // credentials.
+  // credentials. Both are Authorize() for their side.
   virtual bool DoOnAuthorization();
   virtual bool DoOnProxyAuthorization();
   // Calls OnRedirect; returns whether the redirect is handled.
@@ -128,7 +132,22 @@ class TNetCustomHTTP : public TNetTCPClient {
   void StoreCookies();
   Outcome Classify();
   Outcome ClassifyRedirect();
-  Outcome ClassifyAuthorization(bool proxy);
+  Outcome ClassifyAuthorization(TNetAuthSide side);
+
+  // What answering a 401 or a 407 works with: the side's challenges, its
+  // handlers, its credentials and its retry count.
+  struct TAuthorizationSide {
+    TNetHeaderList& challenges;
+    TNetOnSelectAuthorization& on_select;
+    TNetOnAuthorization& on_authorization;
+    TNetCredentials& credentials;
+    int& retry_count;
+  };
+  TAuthorizationSide SideOf(TNetAuthSide side);
+  // Chooses the side's scheme among the offered ones when no authenticator
+  // is attached, then asks the side's handler for credentials: true when it
+  // gave them. A proxy's password is asked for afresh each time.
+  bool Authorize(TNetAuthSide side);
   [[noreturn]] void RaiseProtocolError();
   // Reads the body into a scratch stream that is dropped, under a read
   // limit of timeout_ms; failures only close the connection.

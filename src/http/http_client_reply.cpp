@@ -109,7 +109,8 @@ TNetCustomHTTP::Outcome TNetCustomHTTP::Classify() {
     DeliverBody();
     return Outcome::kFinished;
   }
-  if (code == 401 || code == 407) return ClassifyAuthorization(code == 407);
+  if (code == 401) return ClassifyAuthorization(TNetAuthSide::asServer);
+  if (code == 407) return ClassifyAuthorization(TNetAuthSide::asProxy);
   RaiseProtocolError();
 }
 
@@ -135,16 +136,15 @@ TNetCustomHTTP::Outcome TNetCustomHTTP::ClassifyRedirect() {
   return Outcome::kFinished;
 }
 
-TNetCustomHTTP::Outcome TNetCustomHTTP::ClassifyAuthorization(bool proxy) {
-  int& count = proxy ? proxy_auth_retry_count_ : auth_retry_count_;
+TNetCustomHTTP::Outcome TNetCustomHTTP::ClassifyAuthorization(TNetAuthSide side) {
+  int& count = SideOf(side).retry_count;
   bool authorized = false;
   if (count < auth_retries_) {
     ++count;
-    authorized = proxy ? DoOnProxyAuthorization() : DoOnAuthorization();
+    authorized = side == TNetAuthSide::asProxy ? DoOnProxyAuthorization() : DoOnAuthorization();
   }
   if (!authorized) {
-    TNetAuthentication* auth = proxy ? proxy_params_.Authentication() : Request().Authentication();
-    if (auth != nullptr) auth->Reset();
+    if (TNetAuthentication* auth = SideOf(side).credentials.Authentication()) auth->Reset();
     RaiseProtocolError();
   }
   if (HasOption(http_options_, TNetHTTPOption::hoInProcessAuth)) {
@@ -153,6 +153,15 @@ TNetCustomHTTP::Outcome TNetCustomHTTP::ClassifyAuthorization(bool proxy) {
   }
   DeliverBody();
   return Outcome::kFinished;
+}
+
+TNetCustomHTTP::TAuthorizationSide TNetCustomHTTP::SideOf(TNetAuthSide side) {
+  if (side == TNetAuthSide::asProxy) {
+    return {Response().ProxyAuthenticate(), OnSelectProxyAuthorization, OnProxyAuthorization,
+            proxy_params_.Credentials(), proxy_auth_retry_count_};
+  }
+  return {Response().WWWAuthenticate(), OnSelectAuthorization, OnAuthorization, Request().Credentials(),
+          auth_retry_count_};
 }
 
 namespace {
@@ -167,49 +176,36 @@ TNetAuthenticationClass OfferedScheme(const TNetHeaderList& challenges) {
 
 }  // namespace
 
-bool TNetCustomHTTP::DoOnAuthorization() {
-  TNetHTTPRequest& request = Request();
-  if (request.Authentication() == nullptr) {
-    TNetAuthenticationClass chosen = OfferedScheme(Response().WWWAuthenticate());
-    if (!chosen) return false;
-    if (OnSelectAuthorization) OnSelectAuthorization(*this, chosen, Response().WWWAuthenticate());
-    if (!chosen) return false;
-    request.SetAuthentication(chosen());
-  }
-  if (!OnAuthorization) return false;
-  TNetAuthentication& auth = *request.Authentication();
-  auth.SetUsername(request.Username());
-  auth.SetPassword(request.Password());
-  bool handled = false;
-  OnAuthorization(*this, auth, handled);
-  if (!handled) return false;
-  request.SetUsername(auth.Username());
-  request.SetPassword(auth.Password());
-  request.SetBasicAuthentication(true);
-  auth.Next();
-  return true;
-}
+bool TNetCustomHTTP::DoOnAuthorization() { return Authorize(TNetAuthSide::asServer); }
 
-bool TNetCustomHTTP::DoOnProxyAuthorization() {
-  proxy_params_.SetProxyPassword("");
-  if (proxy_params_.Authentication() != nullptr) proxy_params_.Authentication()->Reset();
-  if (proxy_params_.Authentication() == nullptr) {
-    TNetAuthenticationClass chosen = OfferedScheme(Response().ProxyAuthenticate());
-    if (!chosen) return false;
-    if (OnSelectProxyAuthorization) OnSelectProxyAuthorization(*this, chosen, Response().ProxyAuthenticate());
-    if (!chosen) return false;
-    proxy_params_.SetAuthentication(chosen());
+bool TNetCustomHTTP::DoOnProxyAuthorization() { return Authorize(TNetAuthSide::asProxy); }
+
+bool TNetCustomHTTP::Authorize(TNetAuthSide side) {
+  const TAuthorizationSide asking = SideOf(side);
+  TNetCredentials& credentials = asking.credentials;
+  if (side == TNetAuthSide::asProxy) {
+    credentials.SetPassword("");
+    if (credentials.Authentication() != nullptr) credentials.Authentication()->Reset();
   }
-  if (!OnProxyAuthorization) return false;
-  TNetAuthentication& auth = *proxy_params_.Authentication();
-  auth.SetUsername(proxy_params_.ProxyUsername());
-  auth.SetPassword(proxy_params_.ProxyPassword());
+  if (credentials.Authentication() == nullptr) {
+    TNetAuthenticationClass chosen = OfferedScheme(asking.challenges);
+    if (!chosen) return false;
+    if (asking.on_select) asking.on_select(*this, chosen, asking.challenges);
+    if (!chosen) return false;
+    credentials.SetAuthentication(chosen());
+    // A class chosen by the handler may make nothing: nothing to ask for.
+    if (credentials.Authentication() == nullptr) return false;
+  }
+  if (!asking.on_authorization) return false;
+  TNetAuthentication& auth = *credentials.Authentication();
+  auth.SetUsername(credentials.Username());
+  auth.SetPassword(credentials.Password());
   bool handled = false;
-  OnProxyAuthorization(*this, auth, handled);
+  asking.on_authorization(*this, auth, handled);
   if (!handled) return false;
-  proxy_params_.SetProxyUsername(auth.Username());
-  proxy_params_.SetProxyPassword(auth.Password());
-  proxy_params_.SetBasicAuthentication(true);
+  credentials.SetUsername(auth.Username());
+  credentials.SetPassword(auth.Password());
+  credentials.SetBasicAuthentication(true);
   auth.Next();
   return true;
 }

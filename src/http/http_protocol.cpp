@@ -43,22 +43,16 @@ bool TNetHTTPResponse::KeepAlive() {
 }
 
 void TNetProxyConnectionInfo::SetHeaders(TNetHeaderList& headers) {
-  if (authentication_ == nullptr && basic_authentication_) {
-    auto basic = std::make_unique<TNetBasicAuthentication>();
-    basic->SetUsername(username_);
-    basic->SetPassword(password_);
-    authentication_ = std::move(basic);
+  if (TNetAuthentication* authentication = credentials_.AuthenticationToSend()) {
+    headers.SetValue("Proxy-Authorization", authentication->Authentication());
   }
-  if (authentication_ != nullptr) headers.SetValue("Proxy-Authorization", authentication_->Authentication());
 }
 
 void TNetProxyConnectionInfo::Clear() {
   server_.clear();
   port_ = 0;
-  username_.clear();
-  password_.clear();
-  basic_authentication_ = false;
-  authentication_.reset();
+  credentials_.ClearCredentials();
+  credentials_.SetAuthentication(nullptr);
 }
 
 }  // namespace vitrix

@@ -92,14 +92,16 @@ class TNetProxyConnectionInfo {
   void SetProxyServer(std::string v) { server_ = std::move(v); }
   int ProxyPort() const { return port_; }
   void SetProxyPort(int v) { port_ = v; }
-  const std::string& ProxyUsername() const { return username_; }
-  void SetProxyUsername(std::string v) { username_ = std::move(v); }
-  const std::string& ProxyPassword() const { return password_; }
-  void SetProxyPassword(std::string v) { password_ = std::move(v); }
-  bool BasicAuthentication() const { return basic_authentication_; }
-  void SetBasicAuthentication(bool v) { basic_authentication_ = v; }
-  TNetAuthentication* Authentication() const { return authentication_.get(); }
-  void SetAuthentication(std::unique_ptr<TNetAuthentication> a) { authentication_ = std::move(a); }
+  const std::string& ProxyUsername() const { return credentials_.Username(); }
+  void SetProxyUsername(std::string v) { credentials_.SetUsername(std::move(v)); }
+  const std::string& ProxyPassword() const { return credentials_.Password(); }
+  void SetProxyPassword(std::string v) { credentials_.SetPassword(std::move(v)); }
+  bool BasicAuthentication() const { return credentials_.BasicAuthentication(); }
+  void SetBasicAuthentication(bool v) { credentials_.SetBasicAuthentication(v); }
+  TNetAuthentication* Authentication() const { return credentials_.Authentication(); }
+  void SetAuthentication(std::unique_ptr<TNetAuthentication> a) { credentials_.SetAuthentication(std::move(a)); }
+  // The four above together: what "Proxy-Authorization" is made of.
+  TNetCredentials& Credentials() { return credentials_; }
 
   // Sets "Proxy-Authorization" from the attached authenticator, or from a
   // Basic one made of the proxy user name and password when
@@ -110,10 +112,7 @@ class TNetProxyConnectionInfo {
  private:
   std::string server_;
   int port_ = 0;
-  std::string username_;
-  std::string password_;
-  bool basic_authentication_ = false;
-  std::unique_ptr<TNetAuthentication> authentication_;
+  TNetCredentials credentials_;
 };
 
 }  // namespace vitrix

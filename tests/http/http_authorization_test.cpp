@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <ostream>
 #include <string>
 
 #include "http/authentication.h"
@@ -31,6 +33,8 @@ struct TSideRow {
   const char* credentials;  // the request header that answers it
   const char* other;        // the other side's request header
 };
+
+void PrintTo(const TSideRow& row, std::ostream* os) { *os << row.name; }
 
 const TSideRow kServer{TSide::sdServer, "Server", "HTTP/1.1 401 Unauthorized\r\n", "WWW-Authenticate",
                        "Authorization", "Proxy-Authorization"};
@@ -155,6 +159,19 @@ TEST_P(Authorization, TheSelectHandlerSeesTheChallengesAndMayRefuse) {
   EXPECT_EQ(ExpectProtocolError(), Code());
   EXPECT_EQ(seen, "Basic realm=a\r\nDigest realm=b\r\n");
   EXPECT_EQ(Attached(), nullptr);
+}
+
+TEST_P(Authorization, AChosenClassThatMakesNoAuthenticatorDeclines) {
+  transport_.AddInput(Challenge({"Basic realm=a"}));
+  transport_.ClosePeer();
+  OnSelect() = [](TNetCustomHTTP&, TNetAuthenticationClass& chosen, TNetHeaderList&) {
+    chosen = [] { return std::unique_ptr<TNetAuthentication>(); };
+  };
+  bool asked = false;
+  OnAuthorize() = [&](TNetCustomHTTP&, TNetAuthentication&, bool& handled) { asked = handled = true; };
+  EXPECT_EQ(ExpectProtocolError(), Code());
+  EXPECT_EQ(Attached(), nullptr);
+  EXPECT_FALSE(asked);
 }
 
 TEST_P(Authorization, AHandlerGivesCredentialsAndTheRequestIsRepeatedInProcess) {
