@@ -37,7 +37,7 @@ void TStatusBar::paintEvent(QPaintEvent*) {
     const bool last = i + 1 == panels_.size();
     const int right = last ? width() : left + panels_[i].Width;
     const QRect frame(left, 2, right - left - 2, height() - 2);
-    qDrawShadePanel(&painter, frame, palette(), true, 1);
+    qDrawShadePanel(&painter, frame, palette(), /*sunken=*/true, 1);
     painter.drawText(frame.adjusted(kTextIndent, 0, -kTextIndent, 0), Qt::AlignLeft | Qt::AlignVCenter,
                      ToQString(panels_[i].Text));
     left = right;

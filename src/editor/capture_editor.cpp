@@ -100,7 +100,7 @@ void TForm2::keyReleaseEvent(QKeyEvent* event) {
 }
 
 void TForm2::FormKeyUp(QObject*, uint16_t& Key, TShiftState Shift) {
-  if (Key == VK_ESCAPE) editing_->Restore(Shift.Shift);
+  if (Key == VK_ESCAPE) editing_->Restore(Shift.Shift ? TRestoreArea::raWholePicture : TRestoreArea::raSelection);
   Image1->update();
 }
 

@@ -101,13 +101,14 @@ bool TEditorModel::Crop() {
   return true;
 }
 
-void TEditorModel::Restore(bool whole_picture) {
+void TEditorModel::Restore(TRestoreArea area) {
   TSurface& canvas = image_.DrawingCanvas();
   if (!sauvegarde) return;
   const int width = image_.Picture().Width();
   const int height = image_.Picture().Height();
-  const TRect area = whole_picture ? Rect(0, 0, width, height) : PictureRectOf(zone, width, height);
-  canvas.CopyRect(area, sauvegarde->Canvas(), area);
+  const TRect rect =
+      area == TRestoreArea::raWholePicture ? Rect(0, 0, width, height) : PictureRectOf(zone, width, height);
+  canvas.CopyRect(rect, sauvegarde->Canvas(), rect);
 }
 
 }  // namespace vitrix

@@ -19,6 +19,10 @@ class TImage;
 inline constexpr const char* kCropQuestionText = "Voulez vous vraiment redimensionner l'image";
 inline constexpr const char* kCropQuestionCaption = "Op\xE9" "ration irr\xE9" "m\xE9" "diable";
 
+// What Esc puts back: the area of the last selection (Esc), or the whole
+// picture (Shift+Esc).
+enum class TRestoreArea { raSelection, raWholePicture };
+
 class TEditorModel {
  public:
   explicit TEditorModel(TImage& image);
@@ -64,7 +68,7 @@ class TEditorModel {
   bool Crop();
   // Esc: the selection's part of the picture (or the whole picture) comes
   // back from the backup.
-  void Restore(bool whole_picture);
+  void Restore(TRestoreArea area);
 
   // Raised when the rubber band moved, appeared or went away.
   std::function<void(const TRect& before, const TRect& after)> OnRubberBandChange;

@@ -216,7 +216,7 @@ void TNetCustomHTTP::ConnectToTarget() {
     move_to(proxy_params_.ProxyServer(), CheckedPort(proxy_params_.ProxyPort()));
     request.SetUseProxy(https ? TNetHTTPConnectionType::ctSSLProxy : TNetHTTPConnectionType::ctProxy);
     // A proxy is asked for the whole address.
-    if (!https) request.SetURL(uri_.BuildURI(false, false));
+    if (!https) request.SetURL(uri_.BuildURI(/*with_user_info=*/false, /*with_bookmark=*/false));
   }
   // https needs a transport that encrypts, directly or in the proxy's tunnel.
   if (https && (IOHandler() == nullptr || !IOHandler()->IsTLS())) throw ENetIOHandlerPropInvalid();
@@ -238,7 +238,7 @@ void TNetCustomHTTP::ConnectToTarget() {
   // socket error here (a reset waiting on the idle connection) only means
   // the kept connection is gone: a fresh one is opened.
   try {
-    FillInputBuffer(false, 1, false);
+    ProbeDisconnect();
   } catch (const ENetSocketError&) {
     CloseQuietly();
   }
@@ -283,7 +283,7 @@ void TNetCustomHTTP::SendRequest() {
     if (!cookies.empty()) request.RawHeaders().SetValue("Cookie", cookies);
   }
   SendHead(std::string(MethodText(request.Method())) + request.URL(), request.RawHeaders());
-  if (SendsBody(request.Method()) && request.Source() != nullptr) WriteFromStream(*request.Source(), true);
+  if (SendsBody(request.Method()) && request.Source() != nullptr) WriteFromStream(*request.Source(), /*from_start=*/true);
 }
 
 void TNetCustomHTTP::SendHead(const std::string& method_and_target, const TNetHeaderList& headers) {
@@ -303,7 +303,7 @@ void TNetCustomHTTP::SendHead(const std::string& method_and_target, const TNetHe
     }
   }
   head += "\r\n\r\n";
-  WriteBytes(head.data(), static_cast<int64_t>(head.size()), true);
+  WriteBytes(head.data(), static_cast<int64_t>(head.size()), /*send_now=*/true);
 }
 
 }  // namespace vitrix

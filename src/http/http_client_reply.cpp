@@ -292,7 +292,7 @@ bool TNetCustomHTTP::ReadBody(TStream& stream, Scratch kind) {
   }
   if (response.HasContentLength()) return true;
   if (strict) {
-    ReadToStream(stream, -1, true);
+    ReadToStream(stream, /*count=*/-1, /*until_close=*/true);
     return true;
   }
   const int64_t before = stream.Position();

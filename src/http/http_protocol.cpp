@@ -32,7 +32,7 @@ bool TNetHTTPResponse::KeepAlive() {
     if (SameText(version, "1.0")) response_version_ = TNetHTTPProtocolVersion::pv1_0;
     else if (SameText(version, "1.1")) response_version_ = TNetHTTPProtocolVersion::pv1_1;
   }
-  client_.CheckDisconnected(false, false);
+  client_.CheckDisconnected(/*raise_if_disconnected=*/false, /*ignore_buffer=*/false);
   if (!client_.Connected()) return false;
   const std::string connection = Trim(Connection());
   const std::string proxy_connection = Trim(ProxyConnection());

@@ -48,9 +48,9 @@ void TNetURI::SetURI(std::string_view uri) {
     const auto [host, port] = SplitAt(authority, ':');
     host_.assign(host);
     port_.assign(port);
-    SplitPathAndQuery(rest, true);
+    SplitPathAndQuery(rest, TPathKind::pkAbsolute);
   } else {
-    SplitPathAndQuery(rest, false);
+    SplitPathAndQuery(rest, TPathKind::pkRelative);
   }
 
   if (bookmark_.empty()) {
@@ -61,7 +61,7 @@ void TNetURI::SetURI(std::string_view uri) {
   }
 }
 
-void TNetURI::SplitPathAndQuery(std::string_view rest, bool absolute) {
+void TNetURI::SplitPathAndQuery(std::string_view rest, TPathKind kind) {
   // The query starts at the first "?", or else at the first "=".
   size_t query = rest.find('?');
   if (query == std::string_view::npos) query = rest.find('=');
@@ -69,7 +69,7 @@ void TNetURI::SplitPathAndQuery(std::string_view rest, bool absolute) {
   const size_t slash = query == std::string_view::npos ? rest.rfind('/') : rest.rfind('/', query);
   const size_t path_length = slash == std::string_view::npos ? 0 : slash + 1;
 
-  path_ = absolute ? "/" : "";
+  path_ = kind == TPathKind::pkAbsolute ? "/" : "";
   path_.append(rest.substr(0, path_length));
   std::string_view document = rest;
   if (query != std::string_view::npos) {

@@ -44,8 +44,10 @@ class TNetURI {
   std::string BuildURI(bool with_user_info = true, bool with_bookmark = true) const;
 
  private:
+  // A path after an authority starts with "/"; one without is relative.
+  enum class TPathKind { pkAbsolute, pkRelative };
   // Path, document and params from what follows the authority.
-  void SplitPathAndQuery(std::string_view rest, bool absolute);
+  void SplitPathAndQuery(std::string_view rest, TPathKind kind);
 
   std::string uri_;
   std::string protocol_;

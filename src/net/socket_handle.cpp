@@ -59,9 +59,11 @@ std::string AddressText(const sockaddr_in& address) {
   return IntToStr(bytes[0]) + "." + IntToStr(bytes[1]) + "." + IntToStr(bytes[2]) + "." + IntToStr(bytes[3]);
 }
 
-void SetBlocking(int fd, bool blocking) {
+enum class TSocketMode { smBlocking, smNonBlocking };
+
+void SetMode(int fd, TSocketMode mode) {
   const int flags = ::fcntl(fd, F_GETFL);
-  ::fcntl(fd, F_SETFL, blocking ? (flags & ~O_NONBLOCK) : (flags | O_NONBLOCK));
+  ::fcntl(fd, F_SETFL, mode == TSocketMode::smBlocking ? (flags & ~O_NONBLOCK) : (flags | O_NONBLOCK));
 }
 
 }  // namespace
@@ -101,7 +103,7 @@ int TNetSocketHandle::Connect(int timeout_ms) {
   // Always a non-blocking connect and a wait: a thread blocked in connect()
   // cannot be woken by closing the socket, and a connect interrupted by a
   // signal goes on in the background anyway.
-  SetBlocking(handle_, false);
+  SetMode(handle_, TSocketMode::smNonBlocking);
   int error = 0;
   if (::connect(handle_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
     if (errno != EINPROGRESS && errno != EINTR) {
@@ -115,7 +117,7 @@ int TNetSocketHandle::Connect(int timeout_ms) {
       if (socket_error != 0) error = TNetStack::TranslateSystemError(socket_error);
     }
   }
-  SetBlocking(handle_, true);
+  SetMode(handle_, TSocketMode::smBlocking);
   if (error != 0) return error;
   UpdateBindingLocal();
   UpdateBindingPeer();
@@ -171,22 +173,20 @@ void TNetSocketHandle::UpdateBindingPeer() {
   }
 }
 
-void TNetSocketHandle::CloseSocket(bool reset_local) {
+void TNetSocketHandle::CloseSocket() {
   if (handle_ >= 0) {
     ::shutdown(handle_, SHUT_WR);
     ::close(handle_);
     handle_ = -1;
   }
-  Reset(reset_local);
+  Reset();
 }
 
-void TNetSocketHandle::Reset(bool reset_local) {
+void TNetSocketHandle::Reset() {
   peer_ip_.clear();
   peer_port_ = 0;
-  if (reset_local) {
-    ip_.clear();
-    port_ = 0;
-  }
+  ip_.clear();
+  port_ = 0;
 }
 
 }  // namespace vitrix

@@ -60,10 +60,10 @@ class TNetSocketHandle {
   void UpdateBindingPeer();
 
   // Shuts the sending side down, closes the descriptor and forgets the
-  // addresses (the local ones only when reset_local).
-  void CloseSocket(bool reset_local = true);
-  // Forgets the addresses without touching the descriptor.
-  void Reset(bool reset_local = true);
+  // local and peer addresses.
+  void CloseSocket();
+  // Forgets the local and peer addresses without touching the descriptor.
+  void Reset();
 
  private:
   int handle_ = -1;

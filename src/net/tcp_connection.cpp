@@ -63,7 +63,7 @@ void TNetTCPConnection::CheckDisconnected(bool raise_if_disconnected, bool ignor
 }
 
 bool TNetTCPConnection::Connected() {
-  CheckDisconnected(false, false);
+  CheckDisconnected(/*raise_if_disconnected=*/false, /*ignore_buffer=*/false);
   return io_handler_ != nullptr && io_handler_->Connected();
 }
 
@@ -76,7 +76,7 @@ int TNetTCPConnection::SendTimeout() const { return read_timeout_ > 0 ? read_tim
 
 int64_t TNetTCPConnection::FillInputBuffer(bool raise_if_disconnected, int timeout, bool raise_on_timeout) {
   const int wait = EffectiveTimeout(timeout);
-  CheckDisconnected(raise_if_disconnected, false);
+  CheckDisconnected(raise_if_disconnected, /*ignore_buffer=*/false);
   if (!Connected()) {
     if (raise_if_disconnected) throw ENetNotConnected();
     return 0;
@@ -106,13 +106,13 @@ int64_t TNetTCPConnection::FillInputBuffer(bool raise_if_disconnected, int timeo
       }
       input_buffer_.CommitAppend(received);
     }
-    CheckDisconnected(raise_if_disconnected, false);
+    CheckDisconnected(raise_if_disconnected, /*ignore_buffer=*/false);
   } while (received == 0 && Connected());
   return received;
 }
 
 int64_t TNetTCPConnection::ProbeDisconnect(bool raise_if_disconnected) {
-  return FillInputBuffer(raise_if_disconnected, 1, false);
+  return FillInputBuffer(raise_if_disconnected, /*timeout=*/1, /*raise_on_timeout=*/false);
 }
 
 }  // namespace vitrix

@@ -13,8 +13,8 @@
 namespace vitrix {
 void TNetTCPConnection::WaitForBytes(int64_t count) {
   while (input_buffer_.Size() < count) {
-    FillInputBuffer(true, -1, true);
-    CheckDisconnected(true, true);
+    FillInputBuffer(/*raise_if_disconnected=*/true, /*timeout=*/-1, /*raise_on_timeout=*/true);
+    CheckDisconnected(/*raise_if_disconnected=*/true, /*ignore_buffer=*/true);
   }
 }
 
@@ -71,8 +71,8 @@ std::string TNetTCPConnection::ReadLine(std::string_view terminator, int timeout
     // last bytes may be the start of a terminator cut by the receives, and
     // only the bytes before them surely belong to the line.
     if (max_length != 0 && scanned - overlap > max_length) return SplitLine(max_length);
-    CheckDisconnected(true, true);
-    const int64_t received = FillInputBuffer(true, timeout, timeout == -1);
+    CheckDisconnected(/*raise_if_disconnected=*/true, /*ignore_buffer=*/true);
+    const int64_t received = FillInputBuffer(/*raise_if_disconnected=*/true, timeout, /*raise_on_timeout=*/timeout == -1);
     if (received == 0) {
       read_line_ended_empty_ = true;
       return {};

@@ -27,7 +27,7 @@ void TNetTCPConnection::SendAll(const char* bytes, int64_t count) {
       GStack().RaiseSocketError(error);
     }
     closed_gracefully_ = n == 0;
-    CheckDisconnected(true, false);
+    CheckDisconnected(/*raise_if_disconnected=*/true, /*ignore_buffer=*/false);
     DoWork(TWorkMode::wmWrite, n);
     sent += n;
   }
@@ -35,7 +35,7 @@ void TNetTCPConnection::SendAll(const char* bytes, int64_t count) {
 
 void TNetTCPConnection::WriteBytes(const void* buffer, int64_t count, bool send_now) {
   if (count <= 0) return;
-  CheckDisconnected(true, true);
+  CheckDisconnected(/*raise_if_disconnected=*/true, /*ignore_buffer=*/true);
   if (io_handler_ == nullptr || !io_handler_->Connected()) throw ENetNotConnected();
   const auto* bytes = static_cast<const char*>(buffer);
   if (write_buffer_ && !send_now) {
@@ -82,7 +82,7 @@ void TNetTCPConnection::EndBufferedWrites() {
   if (!write_buffer_) return;
   // Taken out first: the buffer is gone whether the send succeeds or not.
   const std::unique_ptr<std::string> pending = std::move(write_buffer_);
-  if (!pending->empty()) WriteBytes(pending->data(), static_cast<int64_t>(pending->size()), true);
+  if (!pending->empty()) WriteBytes(pending->data(), static_cast<int64_t>(pending->size()), /*send_now=*/true);
 }
 
 void TNetTCPConnection::WriteFromStream(TStream& stream, bool from_start, bool with_length_prefix, int64_t size) {

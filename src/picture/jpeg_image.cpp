@@ -162,20 +162,20 @@ void TJPEGImage::Encode() {
     Progress(TProgressStage::psRunning, percent, redraw_now, rect);
   };
   try {
-    Progress(TProgressStage::psStarting, 0, false, TRect());
+    Progress(TProgressStage::psStarting, 0, /*redraw_now=*/false, TRect());
     jpeg::Encode(rows, settings, *data_->Bytes, running);
   } catch (const EAbort&) {
     data_ = std::make_shared<TJPEGData>();
-    Progress(TProgressStage::psEnding, 0, false, TRect());
+    Progress(TProgressStage::psEnding, 0, /*redraw_now=*/false, TRect());
     return;
   } catch (...) {
     // A stream cut short must not pass for the picture: the next write
     // encodes again (or fails again).
     data_ = std::make_shared<TJPEGData>();
-    Progress(TProgressStage::psEnding, 0, false, TRect());
+    Progress(TProgressStage::psEnding, 0, /*redraw_now=*/false, TRect());
     throw;
   }
-  Progress(TProgressStage::psEnding, 100, false, TRect());
+  Progress(TProgressStage::psEnding, 100, /*redraw_now=*/false, TRect());
 }
 
 void TJPEGImage::EnsureEncoded() {
@@ -222,7 +222,7 @@ void TJPEGImage::Decode() {
       temporary_palette_ = TPalette();
     }
     bitmap_->SetImage(pixels);
-    Progress(TProgressStage::psStarting, 0, false, TRect());
+    Progress(TProgressStage::psStarting, 0, /*redraw_now=*/false, TRect());
     try {
       decoder.Decode(target);
     } catch (const EAbort&) {
@@ -241,7 +241,7 @@ void TJPEGImage::Decode() {
     // Nothing half-decoded stays behind: the next call decodes (and reports)
     // again.
     bitmap_.reset();
-    Progress(TProgressStage::psEnding, 0, false, TRect());
+    Progress(TProgressStage::psEnding, 0, /*redraw_now=*/false, TRect());
     throw;
   }
   const bool palette_changed = bitmap_ && bitmap_->PaletteModified();

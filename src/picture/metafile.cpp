@@ -92,15 +92,15 @@ void TMetafile::LoadFromClipboardFormat(uint32_t format, const TClipboardData& d
   }
   palette_ = palette;
   SetPaletteModified(!palette_.Empty());
-  Load(*metafile, true);
+  Load(*metafile, TMetafileKind::mkEnhanced);
 }
 
-void TMetafile::Load(const TClipboardMetafile& metafile, bool enhanced) {
+void TMetafile::Load(const TClipboardMetafile& metafile, TMetafileKind kind) {
   bytes_ = metafile.Bytes;
   mime_type_ = metafile.MimeType;
   width_ = metafile.Right - metafile.Left;
   height_ = metafile.Bottom - metafile.Top;
-  enhanced_ = enhanced;
+  enhanced_ = kind == TMetafileKind::mkEnhanced;
   Changed();
 }
 
@@ -110,7 +110,7 @@ void TMetafile::ReadStored(TStream& stream) {
   metafile.MimeType = SniffMimeType(metafile.Bytes);
   ReadMetafileBounds(metafile);
   palette_ = TPalette();
-  Load(metafile, metafile.MimeType != "image/x-wmf");
+  Load(metafile, metafile.MimeType == "image/x-wmf" ? TMetafileKind::mkWindows : TMetafileKind::mkEnhanced);
 }
 
 void TMetafile::WriteStored(TStream& stream) { WriteStoredBlock(stream, bytes_); }

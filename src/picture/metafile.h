@@ -37,7 +37,8 @@ class TMetafile : public TGraphic {
   const std::string& MimeType() const { return mime_type_; }
 
  private:
-  void Load(const TClipboardMetafile& metafile, bool enhanced);
+  enum class TMetafileKind { mkWindows, mkEnhanced };
+  void Load(const TClipboardMetafile& metafile, TMetafileKind kind);
 
   std::string bytes_;
   std::string mime_type_;

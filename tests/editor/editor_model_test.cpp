@@ -81,21 +81,21 @@ TEST_F(EditorModelTest, PressAndReleaseAtOnePointChangeNoPixelWithAnyTool) {
 TEST_F(EditorModelTest, EscRestoresExactlyTheSecondOfTwoOverlappingSelections) {
   Select(2, 2, 20, 15, TTool::tlFilledRectangle);
   Select(30, 25, 10, 8, TTool::tlFilledRectangle);  // dragged up and to the left
-  model_.Restore(false);
+  model_.Restore(TRestoreArea::raSelection);
   ExpectPixels(Picture(), [](int x, int y) {
     if (Rect(10, 8, 30, 25).Contains(x, y)) return DistinctColor(x, y);
     if (!Rect(2, 2, 20, 15).Contains(x, y)) return DistinctColor(x, y);
     return (x == 2 || x == 19 || y == 2 || y == 14) ? clBlack : clRed;
   });
   // Shift+Esc brings the whole picture back.
-  model_.Restore(true);
+  model_.Restore(TRestoreArea::raWholePicture);
   ExpectPixels(Picture(), DistinctColor);
 }
 
 TEST_F(EditorModelTest, EscForASelectionReachingPastThePictureRestoresThePartInside) {
   image_.DrawingCanvas().FillRect(Rect(0, 0, kWidth, kHeight));
   model_.zone = Rect(50, 40, 30, 20);
-  model_.Restore(false);
+  model_.Restore(TRestoreArea::raSelection);
   ExpectPixels(Picture(), [](int x, int y) { return x >= 30 && y >= 20 ? DistinctColor(x, y) : clRed; });
 }
 
@@ -123,7 +123,7 @@ TEST_F(EditorModelTest, ConfirmedCropKeepsTheSelectionAndBecomesTheNewBackup) {
   // Shift+Esc after the crop brings back the cropped picture, not the
   // capture as first shown.
   image_.DrawingCanvas().FillRect(Rect(0, 0, 20, 16));
-  model_.Restore(true);
+  model_.Restore(TRestoreArea::raWholePicture);
   ExpectPixels(Picture(), cropped);
 }
 
@@ -191,7 +191,7 @@ TEST_F(EditorModelTest, SelectionStateLastsAcrossOpenings) {
   // Esc first thing after opening copies the old selection from the fresh
   // backup: nothing visible changes.
   const QImage before = Picture().Image().copy();
-  model_.Restore(false);
+  model_.Restore(TRestoreArea::raSelection);
   EXPECT_EQ(Picture().Image(), before);
   EXPECT_EQ(Picture().Pixel(3, 4), clRed);
 }
@@ -207,7 +207,7 @@ TEST(EditorModelWithoutBitmap, OpeningAndEscFailWithTheNoBitmapMessage) {
   } catch (const EInvalidOperation& e) {
     EXPECT_EQ(e.Message(), "Une image ne peut \xEAtre modifi\xE9" "e que si elle contient un bitmap");
   }
-  EXPECT_THROW(model.Restore(false), EInvalidOperation);
+  EXPECT_THROW(model.Restore(TRestoreArea::raSelection), EInvalidOperation);
   model.StartSelection(1, 1);
   EXPECT_THROW(model.EndSelection(5, 5, TTool::tlFilledRectangle), EInvalidOperation);
   EXPECT_FALSE(model.trace);
