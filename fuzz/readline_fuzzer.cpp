@@ -20,10 +20,10 @@ namespace {
 
 using vitrix::fuzz::Check;
 
-enum class Outcome { kLine, kTooLong, kClosed };
+enum class TOutcome { ocLine, ocTooLong, ocClosed };
 
 struct Result {
-  Outcome outcome = Outcome::kLine;
+  TOutcome outcome = TOutcome::ocLine;
   std::string line;
   bool split = false;
   bool ended_empty = false;
@@ -43,19 +43,19 @@ class Model {
     const int64_t length = found != std::string_view::npos ? static_cast<int64_t>(found)
                                                            : static_cast<int64_t>(rest.size()) - overlap;
     if (max_ != 0 && length > max_) {
-      if (!split_) return {Outcome::kTooLong, {}, false, false};
+      if (!split_) return {TOutcome::ocTooLong, {}, false, false};
       position_ += static_cast<size_t>(max_);
-      return {Outcome::kLine, std::string(rest.substr(0, static_cast<size_t>(max_))), true, false};
+      return {TOutcome::ocLine, std::string(rest.substr(0, static_cast<size_t>(max_))), true, false};
     }
     if (found != std::string_view::npos) {
       std::string line(rest.substr(0, found));
       position_ += found + terminator_.size();
       if (terminator_ == "\n" && !line.empty() && line.back() == '\r') line.pop_back();
-      return {Outcome::kLine, line, false, false};
+      return {TOutcome::ocLine, line, false, false};
     }
-    if (rest.empty() || ended_empty_) return {Outcome::kClosed, {}, false, false};
+    if (rest.empty() || ended_empty_) return {TOutcome::ocClosed, {}, false, false};
     ended_empty_ = true;
-    return {Outcome::kLine, {}, false, true};
+    return {TOutcome::ocLine, {}, false, true};
   }
 
  private:
@@ -107,13 +107,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       actual.split = client.ReadLineSplit();
       actual.ended_empty = client.ReadLineEndedEmpty();
     } catch (const ENetReadLnMaxLineLengthExceeded&) {
-      actual.outcome = Outcome::kTooLong;
+      actual.outcome = TOutcome::ocTooLong;
     } catch (const ENetConnClosedGracefully&) {
-      actual.outcome = Outcome::kClosed;
+      actual.outcome = TOutcome::ocClosed;
     }
     Check(actual == expected, "ReadLine gives the lines of the whole stream");
     Check(max_length == 0 || actual.line.size() <= static_cast<size_t>(max_length), "no line beyond the limit");
-    if (expected.outcome != Outcome::kLine) return 0;
+    if (expected.outcome != TOutcome::ocLine) return 0;
   }
   Check(false, "the stream ends within as many reads as it has bytes");
   return 0;

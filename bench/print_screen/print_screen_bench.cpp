@@ -108,7 +108,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::printf("watch started: %s\n",
-              start == vitrix::TPrintScreenStart::Captures ? "the key is ours" : "another program holds the key");
+              start == vitrix::TPrintScreenStart::psCaptures ? "the key is ours" : "another program holds the key");
 
   // One key check in a tight loop: a round trip to the X server.
   constexpr int kChecks = 20000;

@@ -135,9 +135,9 @@ void TNetCustomHTTP::DoRequest(TNetHTTPMethod method, const std::string& url, TS
         if (interim == kMaxInterimReplies) throw ENetHTTPReplyHeadTooLarge();
         ReadReplyHead();
       }
-      const Outcome outcome = Classify();
-      if (outcome == Outcome::kFinished) break;
-      if (outcome == Outcome::kFollow) {
+      const TOutcome outcome = Classify();
+      if (outcome == TOutcome::ocFinished) break;
+      if (outcome == TOutcome::ocFollow) {
         if (response_content != nullptr) {
           response_content->SetPosition(start);
           response_content->SetSize(start);
@@ -146,7 +146,7 @@ void TNetCustomHTTP::DoRequest(TNetHTTPMethod method, const std::string& url, TS
         proxy_auth_retry_count_ = 0;
         continue;
       }
-      if (outcome == Outcome::kRetryAuthorization) {
+      if (outcome == TOutcome::ocRetryAuthorization) {
         --redirect_count_;
         Request().SetURL(url);
         continue;

@@ -120,8 +120,8 @@ class TNetCustomHTTP : public TNetTCPClient {
   virtual bool DoOnRedirect(std::string& location, TNetHTTPMethod& method, int redirect_count);
 
  private:
-  enum class Outcome { kFinished, kFollow, kRetryAuthorization, kUndefined };
-  enum class Scratch { kCallerStream, kScratch };
+  enum class TOutcome { ocFinished, ocFollow, ocRetryAuthorization, ocUndefined };
+  enum class TBodyStream { bsCallerStream, bsScratch };
 
   void PrepareTarget();
   void ConnectToTarget();
@@ -130,9 +130,9 @@ class TNetCustomHTTP : public TNetTCPClient {
   void SendHead(const std::string& method_and_target, const TNetHeaderList& headers);
   void ReadReplyHead();
   void StoreCookies();
-  Outcome Classify();
-  Outcome ClassifyRedirect();
-  Outcome ClassifyAuthorization(TNetAuthSide side);
+  TOutcome Classify();
+  TOutcome ClassifyRedirect();
+  TOutcome ClassifyAuthorization(TNetAuthSide side);
 
   // What answering a 401 or a 407 works with: the side's challenges, its
   // handlers, its credentials and its retry count.
@@ -156,7 +156,7 @@ class TNetCustomHTTP : public TNetTCPClient {
   // and a body cut short by the peer raises ENetConnClosedGracefully; into a
   // scratch stream at most kMaxScratchBody bytes are kept. Returns false
   // when the body was not read to its end.
-  bool ReadBody(TStream& stream, Scratch kind);
+  bool ReadBody(TStream& stream, TBodyStream kind);
   // The reply carries body bytes to read (not for HEAD, 1xx, 204, 304 or a
   // length of 0).
   bool ReplyHasBody();

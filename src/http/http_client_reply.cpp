@@ -100,14 +100,14 @@ void TNetCustomHTTP::StoreCookies() {
 
 // ---------------------------------------------------------- classification
 
-TNetCustomHTTP::Outcome TNetCustomHTTP::Classify() {
+TNetCustomHTTP::TOutcome TNetCustomHTTP::Classify() {
   const int code = Response().ResponseCode();
   const int kind = code / 100;
   if ((kind == 3 && code != 304) || !Response().Location().empty()) return ClassifyRedirect();
   if (kind == 2) {
-    if (!Connected()) return Outcome::kUndefined;
+    if (!Connected()) return TOutcome::ocUndefined;
     DeliverBody();
-    return Outcome::kFinished;
+    return TOutcome::ocFinished;
   }
   if (code == 401) return ClassifyAuthorization(TNetAuthSide::asServer);
   if (code == 407) return ClassifyAuthorization(TNetAuthSide::asProxy);
@@ -120,7 +120,7 @@ bool TNetCustomHTTP::DoOnRedirect(std::string& location, TNetHTTPMethod& method,
   return handled;
 }
 
-TNetCustomHTTP::Outcome TNetCustomHTTP::ClassifyRedirect() {
+TNetCustomHTTP::TOutcome TNetCustomHTTP::ClassifyRedirect() {
   std::string destination = Response().Location();
   TNetHTTPMethod method = Request().Method();
   const bool follow = handle_redirects_ && redirect_count_ < redirect_maximum_;
@@ -130,13 +130,13 @@ TNetCustomHTTP::Outcome TNetCustomHTTP::ClassifyRedirect() {
   if (follow) {
     Request().SetURL(destination);
     Request().SetMethod(method);
-    return Outcome::kFollow;
+    return TOutcome::ocFollow;
   }
   Response().SetLocation(destination);
-  return Outcome::kFinished;
+  return TOutcome::ocFinished;
 }
 
-TNetCustomHTTP::Outcome TNetCustomHTTP::ClassifyAuthorization(TNetAuthSide side) {
+TNetCustomHTTP::TOutcome TNetCustomHTTP::ClassifyAuthorization(TNetAuthSide side) {
   int& count = SideOf(side).retry_count;
   bool authorized = false;
   if (count < auth_retries_) {
@@ -149,10 +149,10 @@ TNetCustomHTTP::Outcome TNetCustomHTTP::ClassifyAuthorization(TNetAuthSide side)
   }
   if (HasOption(http_options_, TNetHTTPOption::hoInProcessAuth)) {
     DiscardBody(kRedirectBodyTimeout);
-    return Outcome::kRetryAuthorization;
+    return TOutcome::ocRetryAuthorization;
   }
   DeliverBody();
-  return Outcome::kFinished;
+  return TOutcome::ocFinished;
 }
 
 TNetCustomHTTP::TAuthorizationSide TNetCustomHTTP::SideOf(TNetAuthSide side) {
@@ -218,7 +218,7 @@ void TNetCustomHTTP::RaiseProtocolError() {
     const ReadTimeoutScope timeout(*this, kErrorBodyTimeout);
     response.SetContentStream(&scratch);
     try {
-      exchange_broken_ = !ReadBody(scratch, Scratch::kScratch);
+      exchange_broken_ = !ReadBody(scratch, TBodyStream::bsScratch);
     } catch (...) {
       response.SetContentStream(caller);
       throw;
@@ -233,7 +233,7 @@ void TNetCustomHTTP::DiscardBody(int timeout_ms) {
   const ReadTimeoutScope timeout(*this, timeout_ms);
   try {
     TMemoryStream scratch;
-    exchange_broken_ = !ReadBody(scratch, Scratch::kScratch);
+    exchange_broken_ = !ReadBody(scratch, TBodyStream::bsScratch);
   } catch (...) {
     // The body is of no use to anybody; only the connection is lost.
     exchange_broken_ = true;
@@ -253,7 +253,7 @@ bool TNetCustomHTTP::ReplyHasBody() {
 
 void TNetCustomHTTP::DeliverBody() {
   if (TStream* stream = Response().ContentStream()) {
-    ReadBody(*stream, Scratch::kCallerStream);
+    ReadBody(*stream, TBodyStream::bsCallerStream);
     exchange_broken_ = false;
     return;
   }
@@ -262,12 +262,12 @@ void TNetCustomHTTP::DeliverBody() {
   exchange_broken_ = ReplyHasBody();
 }
 
-bool TNetCustomHTTP::ReadBody(TStream& stream, Scratch kind) {
+bool TNetCustomHTTP::ReadBody(TStream& stream, TBodyStream kind) {
   const TNetHTTPResponse& response = Response();
   // An interim reply (1xx) has no body, but its final reply is still to
   // come on the connection and nobody reads it: the exchange is not over.
   if (!ReplyHasBody()) return response.ResponseCode() / 100 != 1;
-  const bool strict = kind == Scratch::kCallerStream;
+  const bool strict = kind == TBodyStream::bsCallerStream;
   const int64_t limit = strict ? std::numeric_limits<int64_t>::max() : kMaxScratchBody;
 
   if (response.ContentLength() > 0) {

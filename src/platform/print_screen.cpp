@@ -4,12 +4,12 @@ namespace vitrix {
 
 const char* PrintScreenStartMessage(TPrintScreenStart start) {
   switch (start) {
-    case TPrintScreenStart::NoKeyboardState:
+    case TPrintScreenStart::psNoKeyboardState:
       return kPrintScreenNoKeyboardState;
-    case TPrintScreenStart::NoPrintScreenKey:
+    case TPrintScreenStart::psNoPrintScreenKey:
       return kPrintScreenNoKey;
-    case TPrintScreenStart::Captures:
-    case TPrintScreenStart::HeldByOtherProgram:
+    case TPrintScreenStart::psCaptures:
+    case TPrintScreenStart::psHeldByOtherProgram:
       break;
   }
   return nullptr;

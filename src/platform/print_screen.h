@@ -29,14 +29,14 @@ inline constexpr int VK_SNAPSHOT = 0x2C;
 // What Start() achieved.
 enum class TPrintScreenStart {
   // The key is ours: a press puts the screen on the clipboard.
-  Captures,
+  psCaptures,
   // Another program handles the key; its picture is awaited after a press.
-  HeldByOtherProgram,
+  psHeldByOtherProgram,
   // There is no X server (or its keyboard cannot be read): presses cannot be
   // seen at all.
-  NoKeyboardState,
+  psNoKeyboardState,
   // The keyboard has no key that gives Print Screen.
-  NoPrintScreenKey,
+  psNoPrintScreenKey,
 };
 
 // Status line texts for the two starts that leave the watch blind.

@@ -5,37 +5,37 @@ namespace vitrix {
 bool TPrintScreenLatch::Press(int64_t now) {
   if (key_down_) return false;
   key_down_ = true;
-  state_ = TState::Waiting;
+  state_ = TState::stWaiting;
   pressed_at_ = now;
   return true;
 }
 
 void TPrintScreenLatch::CaptureStored() {
-  if (picture_ == TPressPicture::Own && state_ == TState::Waiting) state_ = TState::Ready;
+  if (picture_ == TPressPicture::ppOwn && state_ == TState::stWaiting) state_ = TState::stReady;
 }
 
 void TPrintScreenLatch::ClipboardChanged(int64_t now) {
   // Our own captures are announced by CaptureStored; a change made by someone
   // else says nothing about them.
-  if (picture_ != TPressPicture::OtherProgram || !Waiting()) return;
-  state_ = Expired(now) ? TState::Idle : TState::Changed;
+  if (picture_ != TPressPicture::ppOtherProgram || !Waiting()) return;
+  state_ = Expired(now) ? TState::stIdle : TState::stChanged;
 }
 
 void TPrintScreenLatch::PictureChecked(bool clipboard_holds_picture) {
-  if (state_ != TState::Changed) return;
-  state_ = clipboard_holds_picture ? TState::Ready : TState::Waiting;
+  if (state_ != TState::stChanged) return;
+  state_ = clipboard_holds_picture ? TState::stReady : TState::stWaiting;
 }
 
 bool TPrintScreenLatch::Report(int64_t now) {
   switch (state_) {
-    case TState::Ready:
-      state_ = TState::Idle;
+    case TState::stReady:
+      state_ = TState::stIdle;
       return true;
-    case TState::Waiting:
-      if (Expired(now)) state_ = TState::Idle;
+    case TState::stWaiting:
+      if (Expired(now)) state_ = TState::stIdle;
       return false;
-    case TState::Changed:  // the change came in time; the check decides
-    case TState::Idle:
+    case TState::stChanged:  // the change came in time; the check decides
+    case TState::stIdle:
       return false;
   }
   return false;

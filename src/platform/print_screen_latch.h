@@ -18,8 +18,8 @@ namespace vitrix {
 
 // Who puts the picture of a press on the clipboard.
 enum class TPressPicture {
-  Own,           // this program captures the screen for each press
-  OtherProgram,  // another program does; its picture is awaited
+  ppOwn,           // this program captures the screen for each press
+  ppOtherProgram,  // another program does; its picture is awaited
 };
 
 class TPrintScreenLatch {
@@ -33,7 +33,7 @@ class TPrintScreenLatch {
 
   // The key went down. A press while the key is already down (a repeat, or
   // the same press seen another way) is no new press. A new press replaces
-  // one not yet reported. Returns whether the press is new; with Own pictures
+  // one not yet reported. Returns whether the press is new; with ppOwn pictures
   // the caller then captures the screen.
   bool Press(int64_t now);
   // The key went up.
@@ -42,35 +42,35 @@ class TPrintScreenLatch {
   void Repeat() { key_down_ = true; }
   bool KeyDown() const { return key_down_; }
 
-  // With Own pictures: the capture of the latest press is on the clipboard.
+  // With ppOwn pictures: the capture of the latest press is on the clipboard.
   void CaptureStored();
-  // With OtherProgram pictures: the clipboard changed hands or content.
+  // With ppOtherProgram pictures: the clipboard changed hands or content.
   void ClipboardChanged(int64_t now);
   // Whether the clipboard has changed since the press and must be looked at:
   // answer with PictureChecked.
-  bool NeedsPictureCheck() const { return state_ == TState::Changed; }
+  bool NeedsPictureCheck() const { return state_ == TState::stChanged; }
   void PictureChecked(bool clipboard_holds_picture);
 
   // The key check: true once for each press whose picture is on the
   // clipboard; a press left waiting past the expiry is dropped.
   bool Report(int64_t now);
   // Forgets the press in progress, if any.
-  void Forget() { state_ = TState::Idle; }
-  bool Waiting() const { return state_ == TState::Waiting || state_ == TState::Changed; }
+  void Forget() { state_ = TState::stIdle; }
+  bool Waiting() const { return state_ == TState::stWaiting || state_ == TState::stChanged; }
 
  private:
   enum class TState {
-    Idle,     // no press to report
-    Waiting,  // pressed; its picture is not there yet
-    Changed,  // pressed; the clipboard changed since and may hold the picture
-    Ready,    // pressed; its picture is on the clipboard
+    stIdle,     // no press to report
+    stWaiting,  // pressed; its picture is not there yet
+    stChanged,  // pressed; the clipboard changed since and may hold the picture
+    stReady,    // pressed; its picture is on the clipboard
   };
 
   bool Expired(int64_t now) const { return now - pressed_at_ >= expiry_ms_; }
 
   TPressPicture picture_;
   int64_t expiry_ms_;
-  TState state_ = TState::Idle;
+  TState state_ = TState::stIdle;
   int64_t pressed_at_ = 0;
   bool key_down_ = false;
 };

@@ -35,16 +35,16 @@ int64_t TX11PrintScreen::Now() const {
 TPrintScreenStart TX11PrintScreen::Start() {
   if (started_) return *started_;
   const std::optional<TX11Display> display = QtX11Display();
-  if (!display) return TPrintScreenStart::NoKeyboardState;
+  if (!display) return TPrintScreenStart::psNoKeyboardState;
   std::vector<xcb_keycode_t> keycodes = KeycodesForKeysym(display->Connection, kPrintKeysym);
   const std::optional<bool> down = AnyKeyDown(display->Connection, keycodes);
-  if (!down) return TPrintScreenStart::NoKeyboardState;
-  if (keycodes.empty()) return TPrintScreenStart::NoPrintScreenKey;
+  if (!down) return TPrintScreenStart::psNoKeyboardState;
+  if (keycodes.empty()) return TPrintScreenStart::psNoPrintScreenKey;
 
   display_ = *display;
   keycodes_ = std::move(keycodes);
-  const bool ours = GrabKeys(display_, keycodes_) == TKeyGrab::Obtained;
-  latch_ = TPrintScreenLatch(ours ? TPressPicture::Own : TPressPicture::OtherProgram, settings_.ExpiryMs);
+  const bool ours = GrabKeys(display_, keycodes_) == TKeyGrab::kgObtained;
+  latch_ = TPrintScreenLatch(ours ? TPressPicture::ppOwn : TPressPicture::ppOtherProgram, settings_.ExpiryMs);
   // A key already down when the watch starts was pressed for something else.
   if (*down) latch_.Repeat();
   released_at_.reset();
@@ -56,7 +56,7 @@ TPrintScreenStart TX11PrintScreen::Start() {
     if (mode == QClipboard::Clipboard) latch_.ClipboardChanged(Now());
   });
   about_to_quit_ = connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, [this] { Stop(); });
-  started_ = ours ? TPrintScreenStart::Captures : TPrintScreenStart::HeldByOtherProgram;
+  started_ = ours ? TPrintScreenStart::psCaptures : TPrintScreenStart::psHeldByOtherProgram;
   return *started_;
 }
 
@@ -66,7 +66,7 @@ void TX11PrintScreen::Stop() {
   disconnect(about_to_quit_);
   QCoreApplication::instance()->removeNativeEventFilter(this);
   if (xcb_connection_has_error(display_.Connection) == 0) {
-    if (*started_ == TPrintScreenStart::Captures) UngrabKeys(display_, keycodes_);
+    if (*started_ == TPrintScreenStart::psCaptures) UngrabKeys(display_, keycodes_);
     if (xinput_opcode_ != 0) DeselectRawKeyEvents(display_);
   }
   started_.reset();
@@ -127,7 +127,7 @@ void TX11PrintScreen::OnKeymap(bool down) {
   // can tell of this press it is already queued and will be handled before
   // the next check. Only a press no event told of by then is taken from the
   // keymap.
-  const bool events_tell = xinput_opcode_ != 0 || *started_ == TPrintScreenStart::Captures;
+  const bool events_tell = xinput_opcode_ != 0 || *started_ == TPrintScreenStart::psCaptures;
   if (events_tell && !down_without_event_) {
     down_without_event_ = true;
     return;
@@ -138,7 +138,7 @@ void TX11PrintScreen::OnKeymap(bool down) {
 
 void TX11PrintScreen::OnPress() {
   if (!latch_.Press(Now())) return;
-  if (latch_.Picture() != TPressPicture::Own || capture_queued_) return;
+  if (latch_.Picture() != TPressPicture::ppOwn || capture_queued_) return;
   // The capture (X round trips, a new clipboard owner, Qt's signals) runs
   // once the X event at hand has been dealt with, not inside its filter.
   capture_queued_ = true;

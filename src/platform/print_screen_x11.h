@@ -58,7 +58,7 @@ class TX11PrintScreen final : public QObject, public IPrintScreen, public QAbstr
   TX11Display display_;
   std::vector<xcb_keycode_t> keycodes_;
   uint8_t xinput_opcode_ = 0;
-  TPrintScreenLatch latch_{TPressPicture::Own};
+  TPrintScreenLatch latch_{TPressPicture::ppOwn};
   // The time of the last release: a press at the very same time is the
   // server's key repeat, not a new press.
   std::optional<xcb_timestamp_t> released_at_;

@@ -120,9 +120,9 @@ TKeyGrab GrabKeys(const TX11Display& display, std::span<const xcb_keycode_t> key
       obtained.push_back(keycodes[i]);
     }
   }
-  if (!refused) return TKeyGrab::Obtained;
+  if (!refused) return TKeyGrab::kgObtained;
   UngrabKeys(display, obtained);
-  return TKeyGrab::Refused;
+  return TKeyGrab::kgRefused;
 }
 
 void UngrabKeys(const TX11Display& display, std::span<const xcb_keycode_t> keycodes) {

@@ -40,7 +40,7 @@ bool AnyKeyDownIn(std::span<const uint8_t, 32> keymap, std::span<const xcb_keyco
 // fails.
 std::optional<bool> AnyKeyDown(xcb_connection_t* connection, std::span<const xcb_keycode_t> keycodes);
 
-enum class TKeyGrab { Obtained, Refused };
+enum class TKeyGrab { kgObtained, kgRefused };
 
 // Grabs each keycode on the root window with any modifiers; its events then
 // come to this client, reported on the root window. All or nothing: when one

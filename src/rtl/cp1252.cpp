@@ -76,9 +76,9 @@ std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& pos) {
   return cp;
 }
 
-enum class OnUnmappable { Fail, Question };
+enum class TUnmappable { umFail, umQuestion };
 
-std::optional<std::string> Convert(std::string_view text, OnUnmappable policy) {
+std::optional<std::string> Convert(std::string_view text, TUnmappable policy) {
   std::string out;
   out.reserve(text.size());
   std::size_t pos = 0;
@@ -87,7 +87,7 @@ std::optional<std::string> Convert(std::string_view text, OnUnmappable policy) {
     std::optional<unsigned char> byte;
     if (cp) byte = CodePointToByte(*cp);
     if (!byte) {
-      if (policy == OnUnmappable::Fail) return std::nullopt;
+      if (policy == TUnmappable::umFail) return std::nullopt;
       out += '?';
       if (!cp) ++pos;  // skip one byte of the malformed sequence
       continue;
@@ -107,17 +107,17 @@ std::string Cp1252ToUtf8(std::string_view text) {
 }
 
 std::optional<std::string> Utf8ToCp1252(std::string_view text) {
-  return Convert(text, OnUnmappable::Fail);
+  return Convert(text, TUnmappable::umFail);
 }
 
 std::string Utf8ToCp1252OrThrow(std::string_view text) {
   if (auto converted = Utf8ToCp1252(text)) return *converted;
-  throw EEncodingError("Le texte \"" + *Convert(text, OnUnmappable::Question) +
+  throw EEncodingError("Le texte \"" + *Convert(text, TUnmappable::umQuestion) +
                        "\" contient des caract\xE8res qui ne peuvent pas \xEAtre \xE9" "crits en Windows-1252.");
 }
 
 std::string Utf8ToCp1252Lossy(std::string_view text) {
-  return *Convert(text, OnUnmappable::Question);
+  return *Convert(text, TUnmappable::umQuestion);
 }
 
 }  // namespace vitrix

@@ -163,9 +163,9 @@ TEST_F(MainWindowTest, TheWatchTakesTheKeyWhenSwitchedOnAndGivesItBackWhenSwitch
 
 TEST_F(MainWindowTest, AWatchThatCannotSeeTheKeyStaysOffAndSaysWhy) {
   const std::pair<TPrintScreenStart, std::string> blind[] = {
-      {TPrintScreenStart::NoKeyboardState,
+      {TPrintScreenStart::psNoKeyboardState,
        "Surveillance impossible : l'\xE9tat du clavier n'est pas lisible (pas de serveur X)"},
-      {TPrintScreenStart::NoPrintScreenKey, "Surveillance impossible : le clavier n'a pas de touche Impr. \xE9" "cran"},
+      {TPrintScreenStart::psNoPrintScreenKey, "Surveillance impossible : le clavier n'a pas de touche Impr. \xE9" "cran"},
   };
   for (const auto& [start, message] : blind) {
     TForm1 form;
@@ -179,7 +179,7 @@ TEST_F(MainWindowTest, AWatchThatCannotSeeTheKeyStaysOffAndSaysWhy) {
   }
   // Once the key can be read, the next click switches the watch on.
   TForm1 form;
-  key_.SetStartAnswer(TPrintScreenStart::HeldByOtherProgram);
+  key_.SetStartAnswer(TPrintScreenStart::psHeldByOtherProgram);
   form.Bout1Click(form.Bout1);
   EXPECT_TRUE(form.Timer1->Enabled());
   EXPECT_EQ(form.Statusb->PanelText(0), "Surveillance en cours");

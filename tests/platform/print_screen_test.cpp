@@ -20,7 +20,7 @@ class OtherProgramsPicture : public ::testing::Test {
     if (latch_.NeedsPictureCheck()) latch_.PictureChecked(picture);
   }
 
-  TPrintScreenLatch latch_{TPressPicture::OtherProgram};
+  TPrintScreenLatch latch_{TPressPicture::ppOtherProgram};
 };
 
 TEST_F(OtherProgramsPicture, PressIsReportedOnlyOnceAPictureArrivesAfterIt) {
@@ -81,7 +81,7 @@ TEST_F(OtherProgramsPicture, ChangeAfterTheTenSecondsIsNotLookedAt) {
 }
 
 TEST_F(OtherProgramsPicture, ExpiryIsASetting) {
-  TPrintScreenLatch quick(TPressPicture::OtherProgram, 200);
+  TPrintScreenLatch quick(TPressPicture::ppOtherProgram, 200);
   quick.Press(1000);
   EXPECT_FALSE(quick.Report(1200));
   quick.ClipboardChanged(1210);
@@ -123,7 +123,7 @@ TEST_F(OtherProgramsPicture, ForgetDropsThePressInProgress) {
 // Our own capture: the press is reported once its capture is stored, and
 // clipboard changes by others say nothing about it.
 TEST(OwnPicture, PressIsReportedOnceItsCaptureIsStored) {
-  TPrintScreenLatch latch(TPressPicture::Own);
+  TPrintScreenLatch latch(TPressPicture::ppOwn);
   ASSERT_TRUE(latch.Press(1000));
   latch.ClipboardChanged(1010);
   EXPECT_FALSE(latch.NeedsPictureCheck());
@@ -135,20 +135,20 @@ TEST(OwnPicture, PressIsReportedOnceItsCaptureIsStored) {
 }
 
 TEST(OwnPicture, CaptureStoredWithoutAPressReportsNothing) {
-  TPrintScreenLatch latch(TPressPicture::Own);
+  TPrintScreenLatch latch(TPressPicture::ppOwn);
   latch.CaptureStored();
   EXPECT_FALSE(latch.Report(100));
 }
 
 TEST(OwnPicture, ReadyCaptureWaitsForTheCheckAfterTheExpiry) {
-  TPrintScreenLatch latch(TPressPicture::Own);
+  TPrintScreenLatch latch(TPressPicture::ppOwn);
   latch.Press(1000);
   latch.CaptureStored();
   EXPECT_TRUE(latch.Report(60000));
 }
 
 TEST(OwnPicture, CaptureThatNeverCameIsForgottenAfterTheExpiry) {
-  TPrintScreenLatch latch(TPressPicture::Own);
+  TPrintScreenLatch latch(TPressPicture::ppOwn);
   latch.Press(1000);
   EXPECT_FALSE(latch.Report(11000));
   latch.CaptureStored();
@@ -156,17 +156,17 @@ TEST(OwnPicture, CaptureThatNeverCameIsForgottenAfterTheExpiry) {
 }
 
 TEST(PrintScreenStart, OnlyTheBlindStartsHaveAMessage) {
-  EXPECT_EQ(PrintScreenStartMessage(TPrintScreenStart::Captures), nullptr);
-  EXPECT_EQ(PrintScreenStartMessage(TPrintScreenStart::HeldByOtherProgram), nullptr);
-  EXPECT_STREQ(PrintScreenStartMessage(TPrintScreenStart::NoKeyboardState),
+  EXPECT_EQ(PrintScreenStartMessage(TPrintScreenStart::psCaptures), nullptr);
+  EXPECT_EQ(PrintScreenStartMessage(TPrintScreenStart::psHeldByOtherProgram), nullptr);
+  EXPECT_STREQ(PrintScreenStartMessage(TPrintScreenStart::psNoKeyboardState),
                "Surveillance impossible : l'\xE9tat du clavier n'est pas lisible (pas de serveur X)");
-  EXPECT_STREQ(PrintScreenStartMessage(TPrintScreenStart::NoPrintScreenKey), kPrintScreenNoKey);
+  EXPECT_STREQ(PrintScreenStartMessage(TPrintScreenStart::psNoPrintScreenKey), kPrintScreenNoKey);
 }
 
 // These tests run offscreen: there is no X server to ask.
 TEST(X11PrintScreenWithoutX, StartSaysTheKeyboardCannotBeReadAndTheKeyStaysUp) {
   TX11PrintScreen key;
-  EXPECT_EQ(key.Start(), TPrintScreenStart::NoKeyboardState);
+  EXPECT_EQ(key.Start(), TPrintScreenStart::psNoKeyboardState);
   EXPECT_FALSE(key.Started());
   EXPECT_EQ(key.KeyState(), 0);
   key.Stop();
@@ -177,7 +177,7 @@ TEST(GetKeyState, PrintScreenIsAskedOfTheInstalledKeyAndOtherKeysReadUp) {
   TScopedPlatform<IPrintScreen> use(key);
   key.SetDown(true);
   EXPECT_EQ(GetKeyState(VK_SNAPSHOT), 0) << "down before the watch started";
-  ASSERT_EQ(PrintScreen().Start(), TPrintScreenStart::Captures);
+  ASSERT_EQ(PrintScreen().Start(), TPrintScreenStart::psCaptures);
   EXPECT_NE(GetKeyState(VK_SNAPSHOT) & 0x8000, 0);
   EXPECT_LT(GetKeyState(VK_SNAPSHOT), 0);
   EXPECT_EQ(GetKeyState(0x41), 0);
@@ -191,9 +191,9 @@ TEST(GetKeyState, PrintScreenIsAskedOfTheInstalledKeyAndOtherKeysReadUp) {
 TEST(GetKeyState, ScriptedKeyThatCannotStartStaysUp) {
   TScriptedPrintScreen key;
   TScopedPlatform<IPrintScreen> use(key);
-  key.SetStartAnswer(TPrintScreenStart::NoKeyboardState);
+  key.SetStartAnswer(TPrintScreenStart::psNoKeyboardState);
   key.SetDown(true);
-  EXPECT_EQ(PrintScreen().Start(), TPrintScreenStart::NoKeyboardState);
+  EXPECT_EQ(PrintScreen().Start(), TPrintScreenStart::psNoKeyboardState);
   EXPECT_FALSE(PrintScreen().Started());
   EXPECT_EQ(GetKeyState(VK_SNAPSHOT), 0);
 }

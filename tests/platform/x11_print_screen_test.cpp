@@ -172,7 +172,7 @@ TEST(X11PrintScreen, TapWhenTheKeyIsOursPutsTheScreenOnTheClipboardAndIsReported
   Idle(200);
 
   TX11PrintScreen key;
-  ASSERT_EQ(key.Start(), TPrintScreenStart::Captures);
+  ASSERT_EQ(key.Start(), TPrintScreenStart::psCaptures);
   // Another program takes the clipboard just before the press; this program
   // has not even looked at its content.
   TClipboardFiller clipboard;
@@ -214,7 +214,7 @@ TEST(X11PrintScreen, WhenAnotherProgramHoldsTheKeyOnlyAPictureArrivingAfterThePr
   ASSERT_TRUE(holder.Holds());
   int64_t now = 1000;
   TX11PrintScreen key({.NowMs = [&] { return now; }});
-  ASSERT_EQ(key.Start(), TPrintScreenStart::HeldByOtherProgram);
+  ASSERT_EQ(key.Start(), TPrintScreenStart::psHeldByOtherProgram);
   EXPECT_TRUE(key.RawKeyEvents());
 
   TClipboardFiller clipboard;
@@ -253,7 +253,7 @@ TEST(X11PrintScreen, TextArrivingAfterThePressIsNoPicture) {
   TKeyHolder holder;
   ASSERT_TRUE(holder.Holds());
   TX11PrintScreen key;
-  ASSERT_EQ(key.Start(), TPrintScreenStart::HeldByOtherProgram);
+  ASSERT_EQ(key.Start(), TPrintScreenStart::psHeldByOtherProgram);
   TClipboardFiller clipboard;
   clipboard.Put(Filled(10, 10, 0xFF00FF00));
   PressPrint();

@@ -32,7 +32,7 @@ class TScriptedPrintScreen final : public IPrintScreen {
     return down ? std::numeric_limits<int16_t>::min() : 0;
   }
 
-  // What the next Start() answers (Captures unless set).
+  // What the next Start() answers (psCaptures unless set).
   void SetStartAnswer(TPrintScreenStart answer) { start_answer_ = answer; }
   // Holds the key down (every check reports it) or lets it up.
   void SetDown(bool down) { down_ = down; }
@@ -44,7 +44,7 @@ class TScriptedPrintScreen final : public IPrintScreen {
   int KeyChecks() const { return key_checks_; }
 
  private:
-  TPrintScreenStart start_answer_ = TPrintScreenStart::Captures;
+  TPrintScreenStart start_answer_ = TPrintScreenStart::psCaptures;
   bool started_ = false;
   bool down_ = false;
   bool pressed_once_ = false;
