@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -12,6 +16,7 @@
 #include "http/internet_date.h"
 #include "http/uri.h"
 #include "rtl/exceptions.h"
+#include "support/proc_stat.h"
 
 namespace vitrix {
 namespace {
@@ -292,12 +297,17 @@ TEST(CookieLock, ReadersShareAndAWriterWaitsForThem) {
   });
   reader.join();
   EXPECT_TRUE(reader_in);
+  std::atomic<pid_t> writer_id{0};
   std::thread writer([&] {
+    writer_id = test::CurrentThreadId();
     lock.BeginWrite();
     writer_in = true;
     lock.EndWrite();
   });
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  // The writer blocks on the lock, or gets in: either is seen, whatever the
+  // machine's load.
+  while (writer_id == 0) std::this_thread::yield();
+  test::WaitUntilThreadSleeps(writer_id, [&] { return writer_in.load(); });
   EXPECT_FALSE(writer_in);
   lock.EndRead();
   writer.join();
@@ -319,28 +329,93 @@ TEST(CookieLock, ConcurrentStoringAndSelectingKeepTheIndexWhole) {
   EXPECT_EQ(manager.CookieCollection().Count(), 50);
 }
 
-TEST(CookieLock, StoringWhileExpiredCookiesAreReleasedElsewhere) {
-  // Every list generated releases the expired cookies, erasing them from the
-  // collection the storing thread appends to.
-  TNetCookieManager manager;
-  std::atomic<bool> stop{false};
-  std::atomic<int> lists{0};
-  std::thread reader([&] {
-    while (!stop) {
-      CookiesFor(manager, "http://www.example.org/");
-      ++lists;
+// One event another thread waits for.
+class Signal {
+ public:
+  void Raise() {
+    {
+      std::lock_guard lock(mutex_);
+      raised_ = true;
     }
-  });
-  for (int i = 0; i < 3000; ++i) {
-    manager.AddCookie("old" + std::to_string(i % 40) + "=1; path=/; max-age=0", kHost);
-    if (i % 10 == 0) manager.AddCookie("live" + std::to_string(i % 7) + "=" + std::to_string(i) + "; path=/", kHost);
+    changed_.notify_all();
   }
-  stop = true;
-  reader.join();
-  EXPECT_GT(lists.load(), 0);
-  EXPECT_EQ(CookiesFor(manager, "http://www.example.org/").find("old"), std::string::npos);
-  // Only the live cookies stay, each stored once in the collection.
-  EXPECT_EQ(manager.CookieCollection().Count(), 7);
+  bool Raised() {
+    std::lock_guard lock(mutex_);
+    return raised_;
+  }
+  // False after ten seconds without it.
+  bool Wait() {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, std::chrono::seconds(10), [this] { return raised_; });
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool raised_ = false;
+};
+
+constexpr const char* kExpired = "; path=/; expires=Wed, 01-Jan-2020 00:00:00 GMT";
+
+TEST(CookieLock, StoringWhileExpiredCookiesAreReleasedElsewhere) {
+  // Choosing the cookies of a request first releases the expired ones,
+  // erasing them from the collection that a store appends to. A request
+  // started on another thread in the middle of a store (where OnNewCookie
+  // runs: the new cookie is in the collection, not yet in the index) waits
+  // for the store to end.
+  TNetCookieManager manager;
+  for (int i = 0; i < 5; ++i) manager.AddCookie("old" + std::to_string(i) + "=1" + kExpired, kHost);
+  Signal storing, requesting, requested;
+  std::atomic<pid_t> requester_id{0};
+  std::string request_cookies;
+  std::thread requester([&] {
+    requester_id = test::CurrentThreadId();
+    if (!storing.Wait()) return;
+    requesting.Raise();
+    request_cookies = CookiesFor(manager, "http://www.example.org/");
+    requested.Raise();
+  });
+  bool requested_during_store = false;
+  manager.OnNewCookie = [&](TNetCookieManager&, TNetCookieRFC2109&, bool&) {
+    storing.Raise();
+    ASSERT_TRUE(requesting.Wait());
+    // Until the requesting thread is blocked, or has got its cookies while
+    // the store is not over.
+    test::WaitUntilThreadSleeps(requester_id, [&] { return requested.Raised(); });
+    requested_during_store = requested.Raised();
+  };
+  manager.AddCookie("live=1; path=/", kHost);
+  requester.join();
+  EXPECT_FALSE(requested_during_store);
+  EXPECT_EQ(request_cookies, "live=1");
+  // The expired cookies went from the index and the collection alike.
+  EXPECT_EQ(manager.CookieCollection().Count(), 1);
+  EXPECT_EQ(CookiesFor(manager, "http://www.example.org/"), "live=1");
+}
+
+TEST(CookieLock, AStoreWaitsWhileAnotherThreadHoldsTheList) {
+  // The other side: while a thread holds the cookie list for writing, as
+  // releasing the expired cookies does, a store on another thread touches
+  // neither the collection nor the index.
+  TNetCookieManager manager;
+  manager.AddCookie("old=1" + std::string(kExpired), kHost);
+  std::atomic<bool> in_store{false};
+  manager.OnNewCookie = [&](TNetCookieManager&, TNetCookieRFC2109&, bool&) { in_store = true; };
+  manager.CookieCollection().LockCookieListByType(TNetLockAccess::caReadWrite);
+  std::atomic<pid_t> storer_id{0};
+  std::thread storer([&] {
+    storer_id = test::CurrentThreadId();
+    manager.AddCookie("live=1; path=/", kHost);
+  });
+  while (storer_id == 0) std::this_thread::yield();
+  test::WaitUntilThreadSleeps(storer_id, [&] { return in_store.load(); });
+  EXPECT_FALSE(in_store);
+  EXPECT_EQ(manager.CookieCollection().Count(), 1);
+  manager.CookieCollection().UnlockCookieListByType(TNetLockAccess::caReadWrite);
+  storer.join();
+  EXPECT_TRUE(in_store);
+  EXPECT_EQ(CookiesFor(manager, "http://www.example.org/"), "live=1");
+  EXPECT_EQ(manager.CookieCollection().Count(), 1);
 }
 
 }  // namespace

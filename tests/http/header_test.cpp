@@ -164,6 +164,9 @@ TEST(HttpParse, ResponseCodes) {
 TEST(HttpParse, ChunkSizesWithExtensionsBlanksAndFaults) {
   EXPECT_EQ(ChunkSizeOf("1a"), 26);
   EXPECT_EQ(ChunkSizeOf("1A;name=value"), 26);
+  EXPECT_EQ(ChunkSizeOf("FF"), 255);
+  EXPECT_EQ(ChunkSizeOf("fF"), 255);
+  EXPECT_EQ(ChunkSizeOf("ABCDEF"), 0xABCDEF);
   EXPECT_EQ(ChunkSizeOf("1a ; x"), 26);
   EXPECT_EQ(ChunkSizeOf("0"), 0);
   EXPECT_EQ(ChunkSizeOf("000000000000000000010"), 16);

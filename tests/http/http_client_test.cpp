@@ -166,6 +166,55 @@ TEST_F(MemoryClient, TheBodyIsWrittenFromTheStreamsPositionAtTheCall) {
   EXPECT_EQ(stream.DataString(), "oldnew");
 }
 
+TEST_F(MemoryClient, AFollowedRedirectCutsTheCallersStreamBackToItsPosition) {
+  // What lies after the position at the call is not the caller's any more,
+  // even when the request that is followed brings no body at all.
+  Script(WithLength("HTTP/1.1 302 Found\r\nLocation: /next\r\n", "moved") + "HTTP/1.1 204 No Content\r\n\r\n" +
+             WithLength("HTTP/1.1 302 Found\r\nLocation: /again\r\n", "moved") + WithLength("HTTP/1.1 200 OK\r\n", "new"),
+         false);
+  but_.SetHandleRedirects(true);
+  TStringStream stream("kept|stale tail");
+  stream.SetPosition(5);
+  but_.Get("http://h/", &stream);
+  EXPECT_EQ(stream.DataString(), "kept|");
+  EXPECT_EQ(stream.Position(), 5);
+  TStringStream other("kept|stale tail");
+  other.SetPosition(5);
+  but_.Get("http://h/", &other);
+  EXPECT_EQ(other.DataString(), "kept|new");
+  EXPECT_NE(transport_.Written().find("GET /again HTTP/1.1\r\n"), std::string::npos);
+}
+
+TEST_F(MemoryClient, UpperCaseChunkSizes) {
+  const std::string chunk(255, 'c');
+  Script("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nFF\r\n" + chunk + "\r\nA;x=Y\r\n0123456789\r\n0\r\n\r\n");
+  TStringStream stream;
+  but_.Get("http://h/", &stream);
+  EXPECT_EQ(stream.DataString(), chunk + "0123456789");
+}
+
+TEST_F(MemoryClient, SetCookie2LinesReachTheStoreAndTheNextRequest) {
+  Script(WithLength("HTTP/1.1 200 OK\r\nSet-Cookie2: v2=abc; Version=\"1\"; Path=\"/\"\r\n", "") +
+             WithLength("HTTP/1.1 200 OK\r\n", ""),
+         false);
+  but_.Get("http://h/first", nullptr);
+  ASSERT_NE(but_.CookieManager(), nullptr);
+  EXPECT_EQ(but_.CookieManager()->GenerateCookieList(TNetURI("http://h/")), "v2=abc");
+  but_.Get("http://h/second", nullptr);
+  EXPECT_NE(transport_.Written().find("GET /second HTTP/1.1\r\n"), std::string::npos);
+  EXPECT_NE(transport_.Written().find("Cookie: v2=abc\r\n\r\n"), std::string::npos);
+}
+
+TEST_F(MemoryClient, AnotherLetterCaseOfTheHostKeepsTheConnection) {
+  Script(WithLength("HTTP/1.1 200 OK\r\n", "a") + WithLength("HTTP/1.1 200 OK\r\n", "b"), false);
+  TStringStream stream;
+  but_.Get("http://www.example.org/a", &stream);
+  but_.Get("http://WWW.Example.ORG/b", &stream);
+  EXPECT_EQ(stream.DataString(), "ab");
+  EXPECT_EQ(transport_.CloseCount(), 0);
+  EXPECT_TRUE(but_.Connected());
+}
+
 TEST_F(MemoryClient, ContinueRepliesAreSkipped) {
   Script("HTTP/1.1 100 Continue\r\nSet-Cookie: c=1; path=/\r\n\r\n" + WithLength("HTTP/1.1 200 OK\r\n", "done"));
   TStringStream stream;
@@ -212,6 +261,32 @@ TEST_F(MemoryClient, AnAuthorizationHandlerGetsTheRequestRepeatedInProcess) {
   EXPECT_TRUE(but_.Request().BasicAuthentication());
   EXPECT_NE(transport_.Written().find("Authorization: Basic dXNlcjpwdw==\r\n"), std::string::npos);
   EXPECT_EQ(but_.RedirectCount(), 1);
+}
+
+TEST_F(MemoryClient, TheHandlerIsAskedAuthRetriesTimesThenTheRefusalRaises) {
+  std::string replies;
+  for (int i = 0; i < 4; ++i) replies += WithLength("HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Basic realm=x\r\n", "no");
+  Script(replies + WithLength("HTTP/1.1 200 OK\r\n", "yes"), false);
+  but_.SetHTTPOptions(but_.HTTPOptions() | static_cast<unsigned>(TNetHTTPOption::hoInProcessAuth));
+  but_.SetAuthRetries(2);
+  int asked = 0;
+  but_.OnAuthorization = [&](TNetCustomHTTP&, TNetAuthentication& auth, bool& handled) {
+    ++asked;
+    auth.SetUsername("user");
+    auth.SetPassword("wrong");
+    handled = true;
+  };
+  try {
+    but_.Get("http://h/", nullptr);
+    FAIL() << "no exception";
+  } catch (const ENetHTTPProtocolException& e) {
+    EXPECT_EQ(e.ReplyErrorCode(), 401);
+  }
+  EXPECT_EQ(asked, 2);
+  // The first request and one for each answer of the handler.
+  size_t requests = 0;
+  for (size_t at = 0; (at = transport_.Written().find("GET / HTTP/1.1", at)) != std::string::npos; ++at) ++requests;
+  EXPECT_EQ(requests, 3u);
 }
 
 TEST_F(MemoryClient, HandledRedirectsAreFollowedUpToTheMaximumThenEndQuietly) {
@@ -427,8 +502,13 @@ TEST(CookieManagerOwnership, CreatedAtTheFirstReplyAndForgottenWhenAnAssignedOne
 }
 
 TEST(LoopbackClient, AGetThenAPostOpensANewConnectionForThePost) {
+  // The GET's reply keeps its connection even by the rules of HTTP/1.0, which
+  // the POST is sent under: only the POST's own rule closes it. Were the POST
+  // sent on it, the first connection would answer it.
   ScriptedHttpServer server({
-      {{WithLength("HTTP/1.1 200 OK\r\n", "got")}, false},
+      {{WithLength("HTTP/1.1 200 OK\r\nConnection: keep-alive\r\n", "got"),
+        WithLength("HTTP/1.1 200 OK\r\nConnection: keep-alive\r\n", "posted on the kept connection")},
+       false},
       {{WithLength("HTTP/1.1 200 OK\r\nConnection: keep-alive\r\n", "posted")}, false},
   });
   TNetHTTP but;

@@ -125,6 +125,26 @@ TEST(HttpFaults, TenThousandHeaderLinesAreRefused) {
   EXPECT_LT(client.Response().RawHeaders().Count(), 1000);
 }
 
+TEST(HttpFaults, AHeadOfAThousandLinesIsReadAndOneMoreIsRefused) {
+  // The status line, the header lines and the empty line all count.
+  const auto head_of = [](int lines) {
+    std::string head = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n";
+    for (int i = 3; i < lines; ++i) head += "X-" + std::to_string(i) + ": v\r\n";
+    return head + "\r\nok";
+  };
+  TNetIOHandlerMemory transport;
+  transport.AddInput(head_of(1000));
+  TNetHTTP client;
+  client.SetIOHandler(&transport);
+  TStringStream stream;
+  client.Get("http://h/", &stream);
+  EXPECT_EQ(stream.DataString(), "ok");
+  EXPECT_EQ(client.Response().RawHeaders().Count(), 998);
+
+  transport.AddInput(head_of(1001));
+  EXPECT_THROW(client.Get("http://h/", &stream), ENetHTTPReplyHeadTooLarge);
+}
+
 TEST(HttpFaults, AHeadBeyondOneMebibyteIsRefusedEvenWithoutALineLimit) {
   std::string head = "HTTP/1.1 200 OK\r\n";
   for (int i = 0; i < 200; ++i) head += "X-" + std::to_string(i) + ": " + std::string(8000, 'v') + "\r\n";

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -153,7 +156,7 @@ TEST(PeerReset, WritingToAResetPeerRaisesInsteadOfKillingTheProcess) {
   client.Write("hello");
   server.Join();
   // The reset may take a moment to arrive; the first writes can still be
-  // accepted by the system. Without MSG_NOSIGNAL the process would die here.
+  // accepted by the system.
   const std::string block(65536, 'y');
   try {
     for (int i = 0; i < 1000; ++i) client.WriteBytes(block.data(), static_cast<int64_t>(block.size()));
@@ -162,6 +165,37 @@ TEST(PeerReset, WritingToAResetPeerRaisesInsteadOfKillingTheProcess) {
     EXPECT_EQ(e.LastError(), 10054);
   }
   EXPECT_FALSE(client.Connected());
+}
+
+TEST(PeerGone, WritingAfterThePeerClosedRaisesInsteadOfKillingTheProcess) {
+  // The peer closes its socket gracefully. The next write still leaves and
+  // the peer's system answers it with a reset, which on this half-closed
+  // connection makes the following send fail with EPIPE: a send that does not
+  // ask otherwise then also raises SIGPIPE, whose default action ends the
+  // process. The writes run in a child process with that default action.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        std::signal(SIGPIPE, SIG_DFL);
+        LoopbackServer server([](PeerConnection& peer) {
+          peer.ReceiveUntil("hello");
+          peer.Close();
+        });
+        TNetTCPClient client;
+        ConnectTo(client, server);
+        client.Write("hello");
+        server.Join();
+        const std::string block(65536, 'y');
+        int error = 0;
+        try {
+          for (int i = 0; i < 1000; ++i) client.WriteBytes(block.data(), static_cast<int64_t>(block.size()));
+        } catch (const ENetSocketError& e) {
+          error = e.LastError();
+        }
+        std::fprintf(stderr, "socket error %d\n", error);
+        std::_Exit(error == 10054 && !client.Connected() ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "socket error 10054");
 }
 
 TEST(Write, LinesAndBytesArriveInOrder) {
@@ -307,6 +341,21 @@ TEST(WriteFromStream, SendsInPiecesOfSendBufferSizeAndReportsTheWork) {
   EXPECT_EQ(announced, 8);
   EXPECT_EQ(counts, (std::vector<int64_t>{4, 8}));
   EXPECT_EQ(ends, 1);
+}
+
+TEST(WriteFromStream, WithASizeSendsThatManyBytesFromThePosition) {
+  TNetIOHandlerMemory transport;
+  TNetTCPClient client;
+  client.SetIOHandler(&transport);
+  client.Connect();
+  TStringStream stream("0123456789");
+  stream.SetPosition(2);
+  client.WriteFromStream(stream, false, true, 5);
+  EXPECT_EQ(transport.Written(), std::string("\0\0\0\x05" "23456", 9));
+  EXPECT_EQ(stream.Position(), 7);
+  client.WriteFromStream(stream, true, false, 3);
+  EXPECT_EQ(transport.Written().substr(9), "012");
+  EXPECT_EQ(stream.Position(), 3);
 }
 
 TEST(ReadWork, EveryByteTakenFromTheInputCountsAsReadWork) {
