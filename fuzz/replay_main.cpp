@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
+
+#include "support/temp_dir.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
@@ -28,8 +28,7 @@ int main(int argc, char** argv) {
   }
   std::sort(inputs.begin(), inputs.end());
   for (const auto& input : inputs) {
-    std::ifstream in(input, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string bytes = vitrix::test::ReadWholeFile(input.string());
     LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
   }
   std::printf("replayed %zu inputs\n", inputs.size());

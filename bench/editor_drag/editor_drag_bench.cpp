@@ -19,6 +19,7 @@
 #include "picture/bitmap.h"
 #include "platform/testing/scripted_dialogs.h"
 #include "support/sample_images.h"
+#include "support/timing.h"
 
 namespace {
 
@@ -27,17 +28,10 @@ constexpr int kHeight = 2160;
 constexpr int kFullRepaints = 31;
 constexpr int kMoves = 2000;
 
-using Clock = std::chrono::steady_clock;
+using vitrix::test::Clock;
+using vitrix::test::Percentile;
 
-double Milliseconds(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double Percentile(std::vector<double> values, double fraction) {
-  std::sort(values.begin(), values.end());
-  const auto index = static_cast<size_t>(fraction * static_cast<double>(values.size() - 1) + 0.5);
-  return values[index];
-}
+double Milliseconds(Clock::time_point start) { return vitrix::test::Seconds(start) * 1e3; }
 
 class PaintCounter : public QObject {
  public:

@@ -13,32 +13,26 @@
 //
 // With --fetch URL the program is the vitrix fetcher itself.
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "bench_support.h"
 #include "http/http_client.h"
 #include "rtl/streams.h"
+#include "support/child_process.h"
+#include "support/command_line.h"
+#include "support/loopback_server.h"
+#include "support/random_bytes.h"
+#include "support/timing.h"
 
 namespace {
 
-using namespace vitrix::bench;
+using namespace vitrix::test;
 
 // ------------------------------------------------------------------ fetcher
 
@@ -76,83 +70,60 @@ int FetchWithVitrix(const std::string& url) {
 
 class Server {
  public:
-  Server() {
-    // One block of pseudo-random bytes, sent again and again.
-    block_.resize(1 << 20);
-    uint64_t state = 0x9E3779B97F4A7C15ULL;
-    for (char& c : block_) {
-      state ^= state << 13;
-      state ^= state >> 7;
-      state ^= state << 17;
-      c = static_cast<char>(state);
-    }
-  }
-
   int Port() const { return listener_.Port(); }
 
  private:
-  bool SendAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-      const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
-      if (n <= 0) return false;
-      data += n;
-      size -= static_cast<size_t>(n);
-    }
-    return true;
-  }
-
   // count bytes of the block, from offset on, wrapping around.
-  bool SendPayload(int fd, int64_t offset, int64_t count) {
+  bool SendPayload(PeerConnection& peer, int64_t offset, int64_t count) {
     while (count > 0) {
       const int64_t at = offset % static_cast<int64_t>(block_.size());
       const int64_t n = std::min<int64_t>(count, static_cast<int64_t>(block_.size()) - at);
-      if (!SendAll(fd, block_.data() + at, static_cast<size_t>(n))) return false;
+      if (!peer.Send(std::string_view(block_).substr(static_cast<size_t>(at), static_cast<size_t>(n)))) return false;
       offset += n;
       count -= n;
     }
     return true;
   }
 
-  void Serve(int fd) {
-    std::string head;
-    char buffer[4096];
-    while (head.find("\r\n\r\n") == std::string::npos) {
-      const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-      if (n <= 0) return;
-      head.append(buffer, static_cast<size_t>(n));
-    }
+  void Serve(PeerConnection& peer) {
+    const std::string head = peer.ReceiveUntil("\r\n\r\n");
+    if (head.find("\r\n\r\n") == std::string::npos) return;
     const size_t query = head.find("?n=");
     const int64_t size = query == std::string::npos ? 0 : std::strtoll(head.c_str() + query + 3, nullptr, 10);
     const bool chunked = head.compare(0, 13, "GET /chunked?") == 0;
     if (!chunked) {
-      const std::string reply = "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
-                                std::to_string(size) + "\r\nConnection: close\r\n\r\n";
-      if (!SendAll(fd, reply.data(), reply.size()) || !SendPayload(fd, 0, size)) return;
+      if (!peer.Send("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
+                     std::to_string(size) + "\r\nConnection: close\r\n\r\n") ||
+          !SendPayload(peer, 0, size)) {
+        return;
+      }
     } else {
-      const std::string reply =
-          "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nTransfer-Encoding: chunked\r\n"
-          "Connection: close\r\n\r\n";
-      if (!SendAll(fd, reply.data(), reply.size())) return;
+      if (!peer.Send("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nTransfer-Encoding: chunked\r\n"
+                     "Connection: close\r\n\r\n")) {
+        return;
+      }
       constexpr int64_t kChunk = 32768;
       for (int64_t at = 0; at < size; at += kChunk) {
         const int64_t n = std::min(kChunk, size - at);
         char line[32];
         const int length = std::snprintf(line, sizeof line, "%llx\r\n", static_cast<unsigned long long>(n));
-        if (!SendAll(fd, line, static_cast<size_t>(length)) || !SendPayload(fd, at, n) || !SendAll(fd, "\r\n", 2)) {
+        if (!peer.Send(std::string_view(line, static_cast<size_t>(length))) || !SendPayload(peer, at, n) ||
+            !peer.Send("\r\n")) {
           return;
         }
       }
-      if (!SendAll(fd, "0\r\n\r\n", 5)) return;
+      if (!peer.Send("0\r\n\r\n")) return;
     }
-    ::shutdown(fd, SHUT_WR);
+    peer.CloseSending();
     // Wait for the client's close so that its exit is not raced by ours.
-    while (::recv(fd, buffer, sizeof buffer, 0) > 0) {
-    }
+    peer.ReceiveUntilClose();
   }
 
-  std::string block_;
+  // One block of pseudo-random bytes, sent again and again.
+  const std::string block_ = RandomBytes(1 << 20, 7);
   // Last: it serves with the members above as soon as it exists.
-  TLoopbackServer listener_{[this](int fd) { Serve(fd); }};
+  LoopbackServer listener_{[this](PeerConnection& peer) { Serve(peer); }, LoopbackServer::kUntilDestroyed,
+                           LoopbackServer::kNoDeadline};
 };
 
 // ------------------------------------------------------------------- driver
@@ -176,18 +147,18 @@ int Drive(const std::vector<std::string>& sizes, int runs, const std::string& se
       const std::vector<std::string> ours = {self, "--fetch", url};
       const std::vector<std::string> curl = {"curl", "-s", "-S", "-o", "/dev/null", "-w", "%{size_download}\n", url};
       std::vector<double> ours_times, curl_times;
-      std::string output;
+      constexpr auto kStdout = ChildProcess::Output::kStdout;
       // One untimed round of each warms the programs up.
-      RunChild(ours, &output);
-      RunChild(curl, &output);
+      RunChildOrThrow(ours, kStdout);
+      RunChildOrThrow(curl, kStdout);
       for (int run = 0; run < runs; ++run) {
         for (int turn = 0; turn < 2; ++turn) {
           const bool ours_now = (run + turn) % 2 == 0;
-          const double seconds = RunChild(ours_now ? ours : curl, &output).seconds;
-          if (std::strtoll(output.c_str(), nullptr, 10) != row.size) {
-            throw std::runtime_error(std::string(ours_now ? "vitrix" : "curl") + " got " + output + " bytes");
+          const ChildRun fetch = RunChildOrThrow(ours_now ? ours : curl, kStdout);
+          if (std::strtoll(fetch.output.c_str(), nullptr, 10) != row.size) {
+            throw std::runtime_error(std::string(ours_now ? "vitrix" : "curl") + " got " + fetch.output + " bytes");
           }
-          (ours_now ? ours_times : curl_times).push_back(seconds);
+          (ours_now ? ours_times : curl_times).push_back(fetch.seconds);
         }
       }
       row.ours = Median(ours_times);

@@ -9,33 +9,29 @@
 //     own limit.
 // The three outputs are also checked to be the same bytes.
 
-#include <unistd.h>
-
 #include <QGuiApplication>
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <stdexcept>
+#include <exception>
 #include <string>
 #include <vector>
 
 #include <jpeglib.h>
 
-#include "bench_support.h"
 #include "picture/bitmap.h"
 #include "picture/jpeg_image.h"
 #include "rtl/streams.h"
+#include "support/child_process.h"
 #include "support/sample_images.h"
+#include "support/temp_dir.h"
+#include "support/timing.h"
 
 namespace {
 
 constexpr int kQuality = 95;
 constexpr int kRuns = 31;
 
-using namespace vitrix::bench;
+using namespace vitrix::test;
 
 std::string EncodeWithPicture(const vitrix::TBitmap& bitmap) {
   vitrix::TJPEGImage jpeg;
@@ -75,35 +71,26 @@ std::string EncodeWithBareLibjpeg(const QImage& image) {
 
 bool RunReference(const std::string& ppm, const std::string& out) {
   try {
-    RunChild({VITRIX_CJPEG, "-dct", "float", "-baseline", "-quality", std::to_string(kQuality), "-outfile", out, ppm});
-    return true;
+    return RunChild({VITRIX_CJPEG, "-dct", "float", "-baseline", "-quality", std::to_string(kQuality), "-outfile", out,
+                     ppm})
+               .status == 0;
   } catch (const std::exception&) {
     return false;
   }
 }
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 bool Measure(int width, int height) {
-  const QImage image = vitrix::test::ScreenshotSampleImage(width, height);
+  const QImage image = ScreenshotSampleImage(width, height);
   vitrix::TBitmap bitmap;
   bitmap.SetImage(image);
-  char folder[] = "/tmp/vitrix-bench-XXXXXX";
-  if (mkdtemp(folder) == nullptr) return false;
-  const std::string ppm = std::string(folder) + "/in.ppm";
-  const std::string out = std::string(folder) + "/out.jpg";
-  {
-    std::ofstream file(ppm, std::ios::binary);
-    file << vitrix::test::ToPpm(image);
-  }
+  const TempDir folder;
+  const std::string ppm = folder.WriteFile("in.ppm", ToPpm(image));
+  const std::string out = folder.Path() + "out.jpg";
 
   const std::string ours = EncodeWithPicture(bitmap);
   const std::string bare = EncodeWithBareLibjpeg(image);
   const bool reference_ran = RunReference(ppm, out);
-  const std::string reference = ReadFile(out);
+  const std::string reference = ReadWholeFile(out);
   const bool same = reference_ran && ours == reference && ours == bare;
 
   std::vector<double> t_ours, t_reference, t_bare;
@@ -127,9 +114,6 @@ bool Measure(int width, int height) {
       }
     }
   }
-  std::remove(ppm.c_str());
-  std::remove(out.c_str());
-  rmdir(folder);
 
   const double m_ours = Median(t_ours), m_reference = Median(t_reference), m_bare = Median(t_bare);
   std::printf("jpeg_encode %dx%d q%d (%d runs, %zu bytes, identical output: %s)\n", width, height, kQuality, kRuns,

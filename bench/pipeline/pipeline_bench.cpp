@@ -21,53 +21,48 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "bench_support.h"
 #include "http/http_client.h"
 #include "picture/bitmap.h"
 #include "picture/picture.h"
 #include "publish/image_address.h"
 #include "publish/jpeg_export.h"
 #include "publish/upload.h"
+#include "support/child_process.h"
 #include "support/php_server.h"
 #include "support/sample_images.h"
 #include "support/temp_dir.h"
+#include "support/timing.h"
 
 namespace {
 
-using namespace vitrix::bench;
+using namespace vitrix::test;
 constexpr int kQuality = 95;
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
 
 void EmptyFolder(const std::string& folder) {
   for (const auto& entry : std::filesystem::directory_iterator(folder)) std::filesystem::remove(entry.path());
 }
 
 int Measure(int width, int height, int runs) {
-  vitrix::test::TempDir work;
+  TempDir work;
   const std::string data = work.Path() + "host";
   ::setenv("IMAGEHOST_DATA", data.c_str(), 1);
-  vitrix::test::PhpServer host(vitrix::test::ServeScript{VITRIX_IMAGEHOST_SERVE});
+  PhpServer host(ServeScript{VITRIX_IMAGEHOST_SERVE});
   if (host.Port() == 0) throw std::runtime_error("the image host did not start");
   const std::string base = host.BaseURL();
 
-  const QImage image = vitrix::test::ScreenshotSampleImage(width, height);
+  const QImage image = ScreenshotSampleImage(width, height);
   vitrix::TPicture picture;
   {
     auto bitmap = std::make_unique<vitrix::TBitmap>();
     bitmap->SetImage(image);
     picture.SetGraphic(std::move(bitmap));
   }
-  const std::string ppm = work.Path() + "capture.ppm";
-  WriteFile(ppm, vitrix::test::ToPpm(image));
+  const std::string ppm = work.WriteFile("capture.ppm", ToPpm(image));
   const std::string folder = work.Path() + "vitrix/";
   std::filesystem::create_directories(folder);
   const std::string reference_jpeg = work.Path() + "reference.jpg";
@@ -93,12 +88,12 @@ int Measure(int width, int height, int runs) {
   };
   const auto reference = [&] {
     const auto start = Clock::now();
-    RunChild({VITRIX_CJPEG, "-dct", "float", "-baseline", "-quality", std::to_string(kQuality), "-outfile",
-         reference_jpeg, ppm});
+    RunChildOrThrow({VITRIX_CJPEG, "-dct", "float", "-baseline", "-quality", std::to_string(kQuality), "-outfile",
+                     reference_jpeg, ppm});
     t_cjpeg.push_back(Seconds(start));
-    RunChild({VITRIX_CURL, "-s", "-S", "-L", "-F", "fichier=@" + reference_jpeg, "-H", "Expect:", "-b", "", "-o",
-         reference_page, base + "envoyer.php"});
-    if (vitrix::extraiturl(vitrix::test::ReadWholeFile(reference_page)) == vitrix::kNoImageAddress) {
+    RunChildOrThrow({VITRIX_CURL, "-s", "-S", "-L", "-F", "fichier=@" + reference_jpeg, "-H", "Expect:", "-b", "",
+                     "-o", reference_page, base + "envoyer.php"});
+    if (vitrix::extraiturl(ReadWholeFile(reference_page)) == vitrix::kNoImageAddress) {
       throw std::runtime_error("curl's dialogue found no image address");
     }
   };
@@ -106,8 +101,8 @@ int Measure(int width, int height, int runs) {
   // One untimed round of each warms the caches, the host and the programs.
   ours();
   reference();
-  const std::string ours_bytes = vitrix::test::ReadWholeFile(last_saved);
-  const bool identical = ours_bytes == vitrix::test::ReadWholeFile(reference_jpeg);
+  const std::string ours_bytes = ReadWholeFile(last_saved);
+  const bool identical = ours_bytes == ReadWholeFile(reference_jpeg);
   t_save.clear();
   t_cjpeg.clear();
   std::vector<double> t_ours, t_reference;

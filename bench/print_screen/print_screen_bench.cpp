@@ -17,11 +17,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
-#include <string>
+#include <optional>
 
 #include "platform/print_screen.h"
+#include "support/proc_stat.h"
 
 namespace {
 
@@ -34,23 +33,11 @@ double ProcessCpuSeconds() {
          static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// User and system time of another process from /proc, or -1.
+// User and system time of another process, or -1.
 double OtherProcessCpuSeconds(const char* pid) {
   if (pid == nullptr) return -1;
-  std::ifstream stat(std::string("/proc/") + pid + "/stat");
-  std::string line;
-  if (!std::getline(stat, line)) return -1;
-  // After the command name (which ends with the last ')') come the state,
-  // ten counters, then utime and stime in clock ticks.
-  const size_t end = line.rfind(')');
-  if (end == std::string::npos) return -1;
-  std::istringstream fields(line.substr(end + 1));
-  std::string state;
-  unsigned long long skipped = 0, utime = 0, stime = 0;
-  fields >> state;
-  for (int i = 0; i < 10; ++i) fields >> skipped;
-  if (!(fields >> utime >> stime)) return -1;
-  return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+  const std::optional<vitrix::test::ProcStat> stat = vitrix::test::ReadProcessStat(std::atoi(pid));
+  return stat ? stat->cpu_seconds : -1;
 }
 
 struct TPhase {

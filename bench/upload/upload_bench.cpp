@@ -15,34 +15,31 @@
 //
 // With --send PORT FILE the program is the vitrix sender itself.
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include "bench_support.h"
 #include "http/multipart_stream.h"
 #include "net/tcp_client.h"
 #include "rtl/strings.h"
+#include "support/child_process.h"
+#include "support/command_line.h"
+#include "support/loopback_server.h"
+#include "support/multipart_post.h"
+#include "support/random_bytes.h"
+#include "support/temp_dir.h"
+#include "support/timing.h"
 
 namespace {
 
-using namespace vitrix::bench;
+using namespace vitrix::test;
 
 // ---------------------------------------------------------------- sender
 
@@ -52,17 +49,7 @@ int SendWithVitrix(int port, const std::string& path) {
   body.AddFileField("fichier", path, "application/octet-stream",
                     std::filesystem::path(path).filename().string());
   TNetTCPClient client;
-  client.SetHost("127.0.0.1");
-  client.SetPort(port);
-  client.Connect();
-  client.BeginBufferedWrites();
-  client.WriteLine("POST /upload HTTP/1.0");
-  client.WriteLine("Host: 127.0.0.1:" + IntToStr(port));
-  client.WriteLine("Content-Type: " + body.BodyContentType());
-  client.WriteLine("Content-Length: " + IntToStr(body.Size()));
-  client.WriteLine();
-  client.EndBufferedWrites();
-  client.WriteFromStream(body, true);
+  PostMultipart(client, port, body);
   const std::string status = client.ReadLine();
   TStringStream rest;
   client.ReadToStream(rest, -1, true);
@@ -78,44 +65,29 @@ class Sink {
   int64_t LastBodyBytes() const { return last_body_bytes_; }
 
  private:
-  void Serve(int fd) {
-    std::vector<char> buffer(1 << 16);
-    std::string head;
-    int64_t body = 0;
-    size_t head_end = std::string::npos;
-    while (head_end == std::string::npos) {
-      const ssize_t n = ::recv(fd, buffer.data(), buffer.size(), 0);
-      if (n <= 0) return;
-      head.append(buffer.data(), static_cast<size_t>(n));
-      head_end = head.find("\r\n\r\n");
-    }
-    body = static_cast<int64_t>(head.size() - head_end - 4);
-    const int64_t length = ContentLength(head.substr(0, head_end));
-    while (body < length) {
-      const ssize_t n = ::recv(fd, buffer.data(), buffer.size(), 0);
-      if (n <= 0) break;
-      body += n;
-    }
-    last_body_bytes_ = body;
-    const std::string reply = "HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok";
-    ::send(fd, reply.data(), reply.size(), MSG_NOSIGNAL);
-    ::shutdown(fd, SHUT_WR);
+  void Serve(PeerConnection& peer) {
+    const std::string received = peer.ReceiveUntil("\r\n\r\n");
+    const size_t head_end = received.find("\r\n\r\n");
+    if (head_end == std::string::npos) return;
+    const int64_t already = static_cast<int64_t>(received.size() - head_end - 4);
+    const int64_t length = ContentLength(vitrix::LowerCase(received.substr(0, head_end)));
+    last_body_bytes_ = already + peer.Discard(length - already);
+    peer.Send("HTTP/1.1 200 OK\r\nContent-Length: 2\r\nConnection: close\r\n\r\nok");
+    peer.CloseSending();
     // Wait for the client's close so that its exit is not raced by ours.
-    while (::recv(fd, buffer.data(), buffer.size(), 0) > 0) {
-    }
+    peer.ReceiveUntilClose();
   }
 
-  static int64_t ContentLength(const std::string& head) {
-    std::string lower = head;
-    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-    const size_t at = lower.find("\r\ncontent-length:");
+  static int64_t ContentLength(const std::string& lower_case_head) {
+    const size_t at = lower_case_head.find("\r\ncontent-length:");
     if (at == std::string::npos) return 0;
-    return std::strtoll(lower.c_str() + at + 17, nullptr, 10);
+    return std::strtoll(lower_case_head.c_str() + at + 17, nullptr, 10);
   }
 
   std::atomic<int64_t> last_body_bytes_{0};
   // Last: it serves with the members above as soon as it exists.
-  TLoopbackServer listener_{[this](int fd) { Serve(fd); }};
+  LoopbackServer listener_{[this](PeerConnection& peer) { Serve(peer); }, LoopbackServer::kUntilDestroyed,
+                           LoopbackServer::kNoDeadline};
 };
 
 // --------------------------------------------------------------- driver
@@ -125,42 +97,17 @@ long MedianKb(std::vector<long> values) {
   return values[values.size() / 2];
 }
 
-// A file of size pseudo-random bytes, written in 1 MiB blocks.
+// A file of size pseudo-random bytes: one 1 MiB block written again and again.
 void CreateFile(const std::string& path, int64_t size) {
   std::ofstream out(path, std::ios::binary);
-  std::vector<uint64_t> block((1 << 20) / 8);
-  uint64_t state = 0x9E3779B97F4A7C15ULL;
+  const std::string block = RandomBytes(1 << 20, 11);
   for (int64_t written = 0; written < size;) {
-    for (uint64_t& word : block) {
-      state ^= state << 13;
-      state ^= state >> 7;
-      state ^= state << 17;
-      word = state;
-    }
-    const int64_t n = std::min<int64_t>(size - written, 1 << 20);
-    out.write(reinterpret_cast<const char*>(block.data()), n);
+    const int64_t n = std::min<int64_t>(size - written, static_cast<int64_t>(block.size()));
+    out.write(block.data(), n);
     written += n;
   }
   if (!out) throw std::runtime_error("cannot write " + path);
 }
-
-// A folder removed with its files when the object goes away.
-class ScratchFolder {
- public:
-  explicit ScratchFolder(const std::string& parent) {
-    std::string pattern = parent + "/vitrix-bench-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a folder in " + parent);
-    path_ = pattern;
-  }
-  ~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 struct Row {
   std::string label;
@@ -172,13 +119,13 @@ struct Row {
 };
 
 int Drive(const std::vector<std::string>& sizes, int runs, const std::string& parent, const std::string& self) {
-  ScratchFolder folder(parent);
+  const TempDir folder(parent);
   Sink sink;
   const std::string url = "http://127.0.0.1:" + std::to_string(sink.Port()) + "/upload";
   std::vector<Row> rows;
   for (const std::string& label : sizes) {
     Row row{label, ParseSize(label)};
-    const std::string path = folder.Path() + "/upload-" + label + ".bin";
+    const std::string path = folder.Path() + "upload-" + label + ".bin";
     CreateFile(path, row.size);
     const std::vector<std::string> ours = {self, "--send", std::to_string(sink.Port()), path};
     const std::vector<std::string> curl = {"curl", "-s", "-S", "-o", "/dev/null", "-H", "Expect:",
@@ -186,12 +133,12 @@ int Drive(const std::vector<std::string>& sizes, int runs, const std::string& pa
     std::vector<double> ours_times, curl_times;
     std::vector<long> ours_kb, curl_kb;
     // One untimed round of each warms the page cache and the programs.
-    RunChild(ours);
-    RunChild(curl);
+    RunChildOrThrow(ours);
+    RunChildOrThrow(curl);
     for (int run = 0; run < runs; ++run) {
       for (int turn = 0; turn < 2; ++turn) {
         const bool ours_now = (run + turn) % 2 == 0;
-        const TChildRun m = RunChild(ours_now ? ours : curl);
+        const ChildRun m = RunChildOrThrow(ours_now ? ours : curl);
         if (sink.LastBodyBytes() < row.size) throw std::runtime_error("the sink got a short body");
         (ours_now ? ours_times : curl_times).push_back(m.seconds);
         (ours_now ? ours_kb : curl_kb).push_back(m.peak_kb);

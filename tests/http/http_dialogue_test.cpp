@@ -18,6 +18,7 @@
 namespace vitrix {
 namespace {
 
+using test::ClosingReply;
 using test::ScriptedConnection;
 using test::Reply;
 using test::ScriptedHttpServer;
@@ -159,11 +160,14 @@ TEST_F(UploadDialogue, OnPortEightyTheHostHasNoPortAndEveryPostOpensAFreshConnec
 }
 
 TEST_F(UploadDialogue, CookiesOfEveryReplyGoLastInTheNextRequestsAndTheNextUpload) {
+  // Each connection closes after its reply, which says so: a client told
+  // nothing would keep the connection and could send its next request while
+  // the peer is closing it.
   ScriptedHttpServer server({
-      {{Reply("302 Found", "Set-cookie: a=1; path=/\r\nSET-COOKIE: b=2; path=/\r\nLocation: x\r\n", "")}, true},
-      {{Reply("302 Found", "Location: y\r\n", "")}, true},
-      {{Reply("200 OK", "", kPage)}, true},
-      {{Reply("302 Found", "Location: z\r\n", "")}, true},
+      {{ClosingReply("302 Found", "Set-cookie: a=1; path=/\r\nSET-COOKIE: b=2; path=/\r\nLocation: x\r\n", "")}, true},
+      {{ClosingReply("302 Found", "Location: y\r\n", "")}, true},
+      {{ClosingReply("200 OK", "", kPage)}, true},
+      {{ClosingReply("302 Found", "Location: z\r\n", "")}, true},
   });
   TNetHTTP but;
   RunUpload(but, server.BaseURL(), form_);

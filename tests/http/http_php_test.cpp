@@ -5,13 +5,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "http/http_client.h"
 #include "http/http_exceptions.h"
 #include "http/multipart_stream.h"
 #include "rtl/streams.h"
+#include "support/child_process.h"
 #include "support/php_server.h"
 #include "support/random_bytes.h"
 #include "support/temp_dir.h"
@@ -27,10 +28,10 @@ class PhpHttp : public ::testing::Test {
   // that it failed.
   std::string Curl(const std::string& url, const std::string& cookie = {}) {
     const std::string out = dir_.Path() + "curl.out";
-    std::string command = "curl -s -S -o '" + out + "' ";
-    if (!cookie.empty()) command += "-b '" + cookie + "' ";
-    command += "'" + url + "'";
-    if (std::system(command.c_str()) != 0) return "curl failed: " + command;
+    std::vector<std::string> command = {"curl", "-s", "-S", "-o", out};
+    if (!cookie.empty()) command.insert(command.end(), {"-b", cookie});
+    command.push_back(url);
+    if (test::RunChild(command).status != 0) return "curl failed: " + url;
     return test::ReadWholeFile(out);
   }
 

@@ -10,6 +10,7 @@
 #include "http/multipart_stream.h"
 #include "net/tcp_client.h"
 #include "rtl/strings.h"
+#include "support/multipart_post.h"
 #include "support/php_server.h"
 #include "support/random_bytes.h"
 #include "support/temp_dir.h"
@@ -38,18 +39,8 @@ struct PhpAnswer {
 // Posts the body as a minimal HTTP/1.0 request and reads PHP's whole answer.
 PhpAnswer Post(int port, TNetMultiPartFormDataStream& body) {
   TNetTCPClient client;
-  client.SetHost("127.0.0.1");
-  client.SetPort(port);
   client.SetReadTimeout(20000);
-  client.Connect();
-  client.BeginBufferedWrites();
-  client.WriteLine("POST /upload HTTP/1.0");
-  client.WriteLine("Host: 127.0.0.1:" + IntToStr(port));
-  client.WriteLine("Content-Type: " + body.BodyContentType());
-  client.WriteLine("Content-Length: " + IntToStr(body.Size()));
-  client.WriteLine();
-  client.EndBufferedWrites();
-  client.WriteFromStream(body, true);
+  test::PostMultipart(client, port, body);
 
   PhpAnswer answer;
   answer.status = client.ReadLine();

@@ -5,12 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "picture/bitmap.h"
 #include "picture/jpeg_image.h"
 #include "rtl/streams.h"
+#include "support/child_process.h"
 #include "support/sample_images.h"
 #include "support/temp_dir.h"
 
@@ -20,9 +20,11 @@ namespace {
 std::string ReferenceEncoding(const test::TempDir& dir, const QImage& image, int quality) {
   const std::string ppm = dir.WriteFile("in.ppm", test::ToPpm(image));
   const std::string out = dir.Path() + "out.jpg";
-  const std::string command = std::string(VITRIX_CJPEG) + " -dct float -baseline -quality " +
-                              std::to_string(quality) + " -outfile '" + out + "' '" + ppm + "'";
-  if (std::system(command.c_str()) != 0) return {};
+  if (test::RunChild({VITRIX_CJPEG, "-dct", "float", "-baseline", "-quality", std::to_string(quality), "-outfile", out,
+                      ppm})
+          .status != 0) {
+    return {};
+  }
   return test::ReadWholeFile(out);
 }
 

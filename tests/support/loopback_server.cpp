@@ -4,10 +4,13 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <stdexcept>
 
 namespace vitrix::test {
@@ -15,16 +18,22 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+constexpr Clock::time_point kNever = Clock::time_point::max();
+
+// For poll(): what is left until the deadline, -1 for none.
 int MillisecondsLeft(Clock::time_point deadline) {
+  if (deadline == kNever) return -1;
   const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-  return left > 0 ? static_cast<int>(left) : 0;
+  return left > 0 ? static_cast<int>(std::min<long long>(left, INT_MAX)) : 0;
 }
 
-bool WaitFor(int fd, short events, Clock::time_point deadline) {
+// Waits for events on fd until the deadline; false at the deadline, on an
+// error, or when stop_fd (if any) becomes readable first.
+bool WaitFor(int fd, short events, Clock::time_point deadline, int stop_fd = -1) {
   for (;;) {
-    pollfd entry{fd, events, 0};
-    const int ready = ::poll(&entry, 1, MillisecondsLeft(deadline));
-    if (ready > 0) return true;
+    pollfd entries[2] = {{fd, events, 0}, {stop_fd, POLLIN, 0}};
+    const int ready = ::poll(entries, stop_fd >= 0 ? 2 : 1, MillisecondsLeft(deadline));
+    if (ready > 0) return entries[1].revents == 0 || stop_fd < 0;
     if (ready == 0) return false;
     if (errno != EINTR) return false;
   }
@@ -100,11 +109,31 @@ std::string PeerConnection::ReceiveUntilClose() {
   return received_;
 }
 
+int64_t PeerConnection::Discard(int64_t count) {
+  char buffer[65536];
+  int64_t dropped = 0;
+  while (dropped < count && fd_ >= 0 && !client_closed_ && WaitFor(fd_, POLLIN, deadline_)) {
+    const size_t wanted = static_cast<size_t>(std::min<int64_t>(count - dropped, sizeof buffer));
+    const ssize_t n = ::recv(fd_, buffer, wanted, 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      client_closed_ = true;
+      break;
+    }
+    dropped += n;
+  }
+  return dropped;
+}
+
 void PeerConnection::Close() {
   if (fd_ < 0) return;
   ::shutdown(fd_, SHUT_WR);
   ::close(fd_);
   fd_ = -1;
+}
+
+void PeerConnection::CloseSending() {
+  if (fd_ >= 0) ::shutdown(fd_, SHUT_WR);
 }
 
 void PeerConnection::Reset() {
@@ -116,9 +145,11 @@ void PeerConnection::Reset() {
 }
 
 LoopbackServer::LoopbackServer(Script script, int connections, std::chrono::milliseconds deadline)
-    : deadline_(Clock::now() + deadline) {
+    : deadline_(deadline == kNoDeadline ? kNever : Clock::now() + deadline) {
   listen_fd_ = BoundLoopbackSocket(port_);
-  if (::listen(listen_fd_, 8) != 0) {
+  stop_fd_ = ::eventfd(0, EFD_CLOEXEC);
+  if (stop_fd_ < 0 || ::listen(listen_fd_, 8) != 0) {
+    if (stop_fd_ >= 0) ::close(stop_fd_);
     ::close(listen_fd_);
     throw std::runtime_error("listen() failed");
   }
@@ -126,13 +157,16 @@ LoopbackServer::LoopbackServer(Script script, int connections, std::chrono::mill
 }
 
 LoopbackServer::~LoopbackServer() {
-  Join();
-  if (listen_fd_ >= 0) ::close(listen_fd_);
+  const uint64_t one = 1;
+  [[maybe_unused]] const ssize_t written = ::write(stop_fd_, &one, sizeof one);
+  if (thread_.joinable()) thread_.join();
+  ::close(stop_fd_);
+  ::close(listen_fd_);
 }
 
 void LoopbackServer::Run(const Script& script, int connections) {
-  for (int i = 0; i < connections; ++i) {
-    if (!WaitFor(listen_fd_, POLLIN, deadline_)) return;
+  for (int i = 0; connections == kUntilDestroyed || i < connections; ++i) {
+    if (!WaitFor(listen_fd_, POLLIN, deadline_, stop_fd_)) return;
     const int fd = ::accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0) return;
     PeerConnection connection(fd, deadline_);

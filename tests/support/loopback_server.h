@@ -1,12 +1,15 @@
 #pragma once
 
-// Scripted TCP peers on the loopback interface for network tests. A server
-// listens on 127.0.0.1 with a port chosen by the system, runs a script for
-// each connection it accepts on its own thread, records every byte it
-// receives, and gives up by itself once its deadline has passed, so a test
-// can never hang on it.
+// Scripted TCP peers on the loopback interface for network tests and
+// benchmarks. A server listens on 127.0.0.1 with a port chosen by the system
+// and runs a script for each connection it accepts, one connection at a time
+// on its own thread, recording the bytes the scripts receive. A test server
+// serves a given number of connections and gives up by itself once its
+// deadline has passed, so that a test can never hang on it; a benchmark's
+// server serves every connection until it goes away.
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -18,7 +21,8 @@ namespace vitrix::test {
 using namespace std::chrono_literals;
 
 // One accepted connection, as the script sees it. Every call returns by the
-// server's deadline at the latest.
+// server's deadline at the latest (a server without one waits as long as the
+// client keeps the connection).
 class PeerConnection {
  public:
   PeerConnection(int fd, std::chrono::steady_clock::time_point deadline) : fd_(fd), deadline_(deadline) {}
@@ -35,10 +39,16 @@ class PeerConnection {
   std::string ReceiveAtLeast(size_t count);
   // Receives until the client closes (or the deadline passes).
   std::string ReceiveUntilClose();
+  // Receives count more bytes without keeping them, for bodies too large to
+  // record; returns how many came before the client's close or the deadline.
+  int64_t Discard(int64_t count);
   // The client closed its sending side (seen by a receive).
   bool ClientClosed() const { return client_closed_; }
   // Closes gracefully (FIN).
   void Close();
+  // Ends the sending side only (FIN): the client sees the end of the reply
+  // and can still send, and its close can still be waited for.
+  void CloseSending();
   // Aborts the connection: the client sees a reset.
   void Reset();
   const std::string& Received() const { return received_; }
@@ -58,13 +68,20 @@ class LoopbackServer {
  public:
   using Script = std::function<void(PeerConnection&)>;
 
+  // connections: how many to serve, or kUntilDestroyed. deadline: from now,
+  // or kNoDeadline.
+  static constexpr int kUntilDestroyed = -1;
+  static constexpr std::chrono::milliseconds kNoDeadline = std::chrono::milliseconds::max();
+
   explicit LoopbackServer(Script script, int connections = 1, std::chrono::milliseconds deadline = 10s);
+  // Stops accepting (a script still running ends first) and closes.
   ~LoopbackServer();
   LoopbackServer(const LoopbackServer&) = delete;
   LoopbackServer& operator=(const LoopbackServer&) = delete;
 
   int Port() const { return port_; }
   // Waits until the script has run for every connection (or the deadline).
+  // Not for a server that serves until it is destroyed.
   void Join();
   // Every byte received, all connections in order; joins first.
   std::string Received();
@@ -75,6 +92,8 @@ class LoopbackServer {
   void Run(const Script& script, int connections);
 
   int listen_fd_ = -1;
+  // Readable once the server is to stop accepting.
+  int stop_fd_ = -1;
   int port_ = 0;
   std::chrono::steady_clock::time_point deadline_;
   std::mutex mutex_;

@@ -5,11 +5,12 @@
 // server's start-up line; the process is ended when the object goes away.
 // What the server logs is read and dropped.
 
-#include <sys/types.h>
-
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "support/child_process.h"
 
 namespace vitrix::test {
 
@@ -36,8 +37,7 @@ class PhpServer {
   void Start(std::vector<std::string> args);
   int ReadPort();
 
-  pid_t pid_ = -1;
-  int output_fd_ = -1;
+  std::unique_ptr<ChildProcess> process_;
   int port_ = 0;
   // Reads the server's log after the start-up line, so that a long test never
   // stalls the server on a full pipe.

@@ -8,10 +8,20 @@
 
 namespace vitrix::test {
 
-TempDir::TempDir() {
+namespace {
+
+std::string SystemTemporaryFolder() {
   const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/vitrix-test-XXXXXX";
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  return base && *base ? base : "/tmp";
+}
+
+}  // namespace
+
+TempDir::TempDir() : TempDir(SystemTemporaryFolder()) {}
+
+TempDir::TempDir(const std::string& parent) {
+  std::string pattern = parent + "/vitrix-test-XXXXXX";
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a folder in " + parent);
   path_ = pattern + "/";
 }
 
@@ -23,8 +33,7 @@ TempDir::~TempDir() {
 
 std::string TempDir::WriteFile(const std::string& name, const std::string& bytes) const {
   const std::string full = path_ + name;
-  std::ofstream out(full, std::ios::binary);
-  out << bytes;
+  WriteWholeFile(full, bytes);
   return full;
 }
 
@@ -35,6 +44,13 @@ std::string ReadWholeFile(const std::string& path) {
   std::ostringstream out;
   out << in.rdbuf();
   return out.str();
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+  out.close();
+  return !out.fail();
 }
 
 }  // namespace vitrix::test

@@ -4,11 +4,13 @@
 
 namespace vitrix::test {
 
-// A fresh folder under the system's temporary folder, removed with everything
-// in it when the object goes away. Path() ends with '/'.
+// A fresh folder under the system's temporary folder ($TMPDIR, else /tmp) or
+// under the parent given, removed with everything in it when the object goes
+// away. Path() ends with '/'.
 class TempDir {
  public:
   TempDir();
+  explicit TempDir(const std::string& parent);
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
@@ -24,5 +26,7 @@ class TempDir {
 
 // The whole content of a file, or an empty string when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
+// Writes bytes as the whole content of a file; false when it cannot.
+bool WriteWholeFile(const std::string& path, const std::string& bytes);
 
 }  // namespace vitrix::test
