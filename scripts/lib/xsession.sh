@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # A private X desktop for scripts and end-to-end tests: Xvfb with the openbox
 # window manager (so that windows get frames and Alt+F4 closes them). openbox
 # runs with its usual key bindings except those of Print Screen (it would
@@ -12,6 +13,8 @@
 #                        prints the first visible window whose title matches
 #                        the pattern, waiting up to SECONDS (20) for it;
 #                        prints nothing and fails when none shows
+#   xsession_windows     prints the titles of the visible windows, joined
+#                        by "|" (for failure messages)
 #   xsession_close WINDOW KEY
 #                        presses KEY in WINDOW until the window is gone (a key
 #                        that reaches a window just before it takes the focus
@@ -20,7 +23,7 @@
 #                        waits up to SECONDS (30: a sanitizer build checks for
 #                        leaks on exit) for the process to end; fails if not
 #   xsession_stop        ends everything started here, in reverse order
-# Call xsession_stop from an EXIT trap.
+# Have xsession_stop run at exit (at_exit xsession_stop, with preamble.sh).
 
 XSESSION_PIDS=()
 
@@ -37,7 +40,8 @@ xsession_start() {
     sleep 0.1
   done
   [ -s "$dir/display" ] || { echo "xsession: Xvfb did not start" >&2; return 1; }
-  export DISPLAY=":$(cat "$dir/display")"
+  DISPLAY=":$(cat "$dir/display")"
+  export DISPLAY
   local config=()
   if [ -r /etc/xdg/openbox/rc.xml ]; then
     sed '/<keybind key="\(A-\)\{0,1\}Print">/,/<\/keybind>/d' /etc/xdg/openbox/rc.xml >"$dir/openbox-rc.xml"
@@ -73,6 +77,7 @@ xsession_run() {
   chmod 700 "$dir/run"
   HOME="$dir/home" XDG_CONFIG_HOME="$dir/home/.config" XDG_RUNTIME_DIR="$dir/run" QT_QPA_PLATFORM=xcb \
     "$@" >"$dir/program.log" 2>&1 &
+  # shellcheck disable=SC2034 # for the scripts that source this file
   XSESSION_LAST_PID=$!
   XSESSION_PIDS+=($!)
 }
@@ -85,6 +90,10 @@ xsession_window() {
     sleep 0.1
   done
   [ -n "$found" ] && echo "$found"
+}
+
+xsession_windows() {
+  xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' '|' || true
 }
 
 xsession_close() {

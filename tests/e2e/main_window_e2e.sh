@@ -5,33 +5,23 @@
 # minimised; the watch button turns red; closing with Alt+F4 writes the end
 # line and ends the program.
 #   main_window_e2e.sh path/to/vitrix
-set -euo pipefail
-
-binary=$1
 root=${VITRIX_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}
+# shellcheck source=../../scripts/lib/preamble.sh
+source "$root/scripts/lib/preamble.sh"
 # shellcheck source=../../scripts/lib/xsession.sh
 source "$root/scripts/lib/xsession.sh"
-work=$(mktemp -d)
-trap 'xsession_stop; rm -rf "$work"' EXIT
-
-fail() {
-  echo "FAIL: $*" >&2
-  echo "--- program output" >&2
-  cat "$work/program.log" >&2 || true
-  exit 1
-}
+at_exit xsession_stop
+on_fail show_file "program output" "$work/program.log"
+binary=$1
 
 # A part of the window's client area as a picture; pixels compare exactly.
 grab() { import -window "$window" -crop "$3x$4+$1+$2" +repage "$work/$5.png"; }
 same() { compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>/dev/null; }
-# The colour of one pixel of the window, as "r,g,b".
-pixel() { import -window "$window" -crop "1x1+$1+$2" +repage -depth 8 txt:- | sed -n 's/.*srgb(\([0-9,]*\)).*/\1/p'; }
 
 xsession_start "$work"
 xsession_run "$work" "$binary"
 program=$XSESSION_LAST_PID
-window=$(timeout 30 xdotool search --sync --onlyvisible --name "upload d'image" | head -n 1)
-[ -n "$window" ] || fail "the main window did not appear"
+window=$(xsession_window "upload d'image" 30) || fail "the main window did not appear"
 sleep 1
 
 journal="$work/home/Documents/vitrix/vitrix.log"
@@ -67,12 +57,12 @@ quality quality-reset
 same quality-95 quality-reset || fail "a double click did not reset the quality to 95"
 
 # The watch button: a green gradient, red once the watch is on.
-before=$(pixel 4 12)
+before=$(pixel "$window" 4 12)
 xdotool mousemove --window "$window" 40 12 click 1
 sleep 0.5
-after=$(pixel 4 12)
-[ "${before%%,*}" -lt 20 ] || fail "the watch button does not start green ($before)"
-[ "${after%%,*}" -gt 240 ] || fail "the watch button did not turn red ($after)"
+after=$(pixel "$window" 4 12)
+[ "${before%% *}" -lt 20 ] || fail "the watch button does not start green ($before)"
+[ "${after%% *}" -gt 240 ] || fail "the watch button did not turn red ($after)"
 
 # Alt+F4 closes the window through the window manager; the program ends.
 xsession_close "$window" alt+F4 || fail "Alt+F4 left the window open"

@@ -17,47 +17,42 @@
 #               No), "Héberger uniquement": uploaded, then the file is deleted
 #   hostdown    the host has stopped: "Héberger uniquement" keeps the file,
 #               says so, and the status line shows the failure in red
-set -euo pipefail
+root=${VITRIX_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}
+# shellcheck source=../../scripts/lib/preamble.sh
+source "$root/scripts/lib/preamble.sh"
+# shellcheck source=../../scripts/lib/xsession.sh
+source "$root/scripts/lib/xsession.sh"
+# shellcheck source=../../scripts/lib/imagehost.sh
+source "$root/scripts/lib/imagehost.sh"
 export LC_ALL=C
 
 binary=$1
 holder_program=$2
 run=$3
-root=${VITRIX_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}
-# shellcheck source=../../scripts/lib/xsession.sh
-source "$root/scripts/lib/xsession.sh"
-# shellcheck source=../../scripts/lib/imagehost.sh
-source "$root/scripts/lib/imagehost.sh"
-work=$(mktemp -d)
+fail_label="FAIL ($run)"
+at_exit xsession_stop
+at_exit imagehost_stop
+# Helper programs (stand-in tool, clipboard owners, a window) go first.
 helpers=()
-cleanup() {
+stop_helpers() {
   local pid
   for pid in "${helpers[@]}"; do
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   done
-  imagehost_stop
-  xsession_stop
-  rm -rf "$work"
 }
-trap cleanup EXIT
-
-fail() {
-  echo "FAIL ($run): $*" >&2
-  echo "--- windows: $(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null | tr '\n' '|')" >&2
-  echo "--- program output" >&2
-  cat "$work/program.log" >&2 || true
-  [ -f "$work/host.log" ] && { echo "--- image host" >&2; cat "$work/host.log" >&2; }
-  exit 1
-}
+at_exit stop_helpers
+show_windows() { echo "--- windows: $(xsession_windows)"; }
+on_fail show_windows
+on_fail show_file "program output" "$work/program.log"
+on_fail show_file "image host" "$work/host.log"
 
 # Presses key $2 in window $1 until the window is gone; fails with $3.
 press_until_gone() { xsession_close "$1" "$2" || fail "$3 did not close"; }
 # Answers the message box titled $1 with key $2 (Return: its default button).
 answer() {
   local box
-  box=$(xsession_window "$1" || true)
-  [ -n "$box" ] || fail "no message box \"$1\" ($3)"
+  box=$(xsession_window "$1") || fail "no message box \"$1\" ($3)"
   sleep 0.3
   press_until_gone "$box" "$2" "the message box \"$1\" ($3)"
 }
@@ -70,14 +65,6 @@ offer_png() {
   helpers+=($!)
 }
 clipboard_text() { xclip -o -selection clipboard -t UTF8_STRING 2>/dev/null || true; }
-# "R G B" of one pixel of a picture file.
-pixel_of() { convert "$1" -crop "1x1+$2+$3" +repage -depth 8 txt:- | sed -n 's/.*srgb(\([0-9]*\),\([0-9]*\),\([0-9]*\)).*/\1 \2 \3/p'; }
-# Whether a pixel is within 40 of a colour in each channel.
-pixel_near() {
-  local r g b
-  read -r r g b < <(pixel_of "$1" "$2" "$3")
-  [ -n "$r" ] && (( ${r} - $4 < 40 && $4 - ${r} < 40 && ${g} - $5 < 40 && $5 - ${g} < 40 && ${b} - $6 < 40 && $6 - ${b} < 40 ))
-}
 
 start_host() {
   imagehost_start "$work" || fail "the image host did not start"
@@ -116,14 +103,12 @@ else
     \( -size 80x60 xc:'#1010e0' -size 80x60 xc:'#f0f010' +append \) -append "$work/blocks.png"
   display -title blocks -geometry +900+500 "$work/blocks.png" &
   helpers+=($!)
-  blocks=$(xsession_window "^blocks$" || true)
-  [ -n "$blocks" ] || fail "the window of known colours did not show"
+  blocks=$(xsession_window "^blocks$") || fail "the window of known colours did not show"
 fi
 
 xsession_run "$work" env VITRIX_SERVICE_URL="$base" "$binary"
 program=$XSESSION_LAST_PID
-main=$(xsession_window "upload d'image" || true)
-[ -n "$main" ] || fail "the main window did not appear"
+main=$(xsession_window "upload d'image") || fail "the main window did not appear"
 sleep 1
 
 # The action: cg's items are 15 pixels apart from y = 49 in the window.
@@ -152,8 +137,7 @@ if [ "$run" = uploadonly ]; then
   answer "Image du presse papier" Escape "the question"   # No: straight to the action
 else
   answer "^vitrix$" Return "the editor's help text"
-  editor=$(xsession_window "Image du presse papier" || true)
-  [ -n "$editor" ] || fail "the editor did not show"
+  editor=$(xsession_window "Image du presse papier") || fail "the editor did not show"
   sleep 0.8
   if [ "$run" = upload ]; then
     # A filled rectangle over (30, 30)-(130, 100) of the capture.
@@ -193,7 +177,7 @@ case $run in
       "$work/expected.png"
     psnr=$(compare -metric PSNR "$work/expected.png" "$folder/1.jpg" null: 2>&1 || true)
     awk -v p="$psnr" 'BEGIN { exit !(p + 0 >= 30) }' || fail "1.jpg is not the masked capture (PSNR $psnr dB)"
-    pixel_near "$folder/1.jpg" 80 65 255 0 0 || fail "the masked area is not red ($(pixel_of "$folder/1.jpg" 80 65))"
+    pixel_near "$folder/1.jpg" 80 65 255 0 0 || fail "the masked area is not red ($(pixel "$folder/1.jpg" 80 65))"
     pixel_near "$folder/1.jpg" 250 150 32 128 32 || fail "the capture's green block is gone"
     # The host keeps exactly the file's bytes, and serves them at the tag.
     stored=("$work"/data/images/*.jpg)
@@ -235,9 +219,7 @@ case $run in
     clipboard_text | grep -qa "Pas d'url image trouv" || fail "the links box did not get the failure line"
     sleep 0.3
     # Panel 0 of the status bar, along the bottom of the client area.
-    import -window "$main" -crop 350x19+0+226 +repage "$work/status.png"
-    convert "$work/status.png" -depth 8 txt:- | sed -n 's/.*srgb(\([0-9]*\),\([0-9]*\),\([0-9]*\)).*/\1 \2 \3/p' |
-      awk '$1 > 180 && $2 < 80 && $3 < 80 {n++} END {exit !(n > 20)}' ||
+    pixels "$main" 350x19+0+226 | awk '$1 > 180 && $2 < 80 && $3 < 80 {n++} END {exit !(n > 20)}' ||
       fail "the status line shows no failure in red"
     ;;
 esac

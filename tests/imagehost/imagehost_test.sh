@@ -3,17 +3,13 @@
 # cookie, the result page in Windows-1252, the stored image served
 # byte-identical, the refusals, and the address that links name (the Host
 # asked for when it is a plain host name, else the public address set).
-set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+# shellcheck source=../../scripts/lib/preamble.sh
+source "$root/scripts/lib/preamble.sh"
+# shellcheck source=../../scripts/lib/imagehost.sh
+source "$root/scripts/lib/imagehost.sh"
 export LC_ALL=C  # the pages are Windows-1252 bytes
-serve="$1"
-work="$(mktemp -d)"
-server_pid=""
-cleanup() {
-  if [ -n "$server_pid" ]; then kill "$server_pid" 2>/dev/null || true; fi
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+at_exit imagehost_stop
 
 failures=0
 check() {  # check <description> <command...>
@@ -21,20 +17,11 @@ check() {  # check <description> <command...>
   if "$@"; then echo "ok   - $what"; else echo "FAIL - $what"; failures=$((failures + 1)); fi
 }
 
-# start_host <log> [VAR=value...]: starts the host on a port the system picks
-# (it stops by itself) and sets server_pid and port from its start-up line.
+# start_host <log> [VAR=value...]: starts the host (data in $work/data) on a
+# port the system picks and sets port; it stops by itself.
 start_host() {
-  local log="$1"; shift
-  : >"$log"
-  env IMAGEHOST_DATA="$work/data" "$@" timeout 100 "$serve" 0 >"$log" 2>&1 &
-  server_pid=$!
-  port=""
-  for _ in $(seq 100); do
-    port=$(sed -n 's/.*(http:\/\/127\.0\.0\.1:\([0-9]*\)) started.*/\1/p' "$log" | head -n 1)
-    [ -n "$port" ] && break
-    sleep 0.05
-  done
-  [ -n "$port" ] || { echo "the host did not start:"; cat "$log"; exit 1; }
+  IMAGEHOST_LOG=$1 IMAGEHOST_LIFETIME=100 imagehost_start "$work" "${@:2}" || fail "the host did not start"
+  port=$IMAGEHOST_PORT
 }
 
 # A small size limit keeps the oversized case quick.
@@ -105,7 +92,7 @@ check "only the accepted uploads are stored" test "$(find "$work/data/images" -t
 check "unknown pages are 404" test "$(curl -s -o /dev/null -w '%{http_code}' "$base/nothing")" = 404
 
 # 6. Behind a reverse proxy, links name the public address.
-kill "$server_pid"; wait "$server_pid" 2>/dev/null || true
+imagehost_stop
 start_host "$work/public.log" IMAGEHOST_PUBLIC_URL=https://images.example.org/vitrix
 base="http://127.0.0.1:$port"
 curl -s -o "$work/public.html" -b "$work/jar" "$base/$location2"
