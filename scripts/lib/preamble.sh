@@ -2,6 +2,7 @@
 # The common start of the test, benchmark and screenshot scripts. Source it
 # first; it turns on the strict mode (errexit, nounset, pipefail) and gives:
 #   work              a fresh folder of the script's own, removed at exit
+#                     (kept, and named on stderr, when KEEP_WORK is set)
 #   at_exit COMMAND...
 #                     runs COMMAND at exit, before the work folder goes; the
 #                     last one registered runs first
@@ -39,7 +40,11 @@ preamble_exit() {
   for ((i = ${#preamble_exit_commands[@]} - 1; i >= 0; i--)); do
     eval "${preamble_exit_commands[i]}" || true
   done
-  rm -rf "$work"
+  if [ -n "${KEEP_WORK:-}" ]; then
+    echo "work folder kept: $work" >&2
+  else
+    rm -rf "$work"
+  fi
 }
 
 work=$(mktemp -d)

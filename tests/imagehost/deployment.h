@@ -7,9 +7,11 @@
 // away. The start script also stops the servers by itself when this process
 // ends, however it ends.
 
-#include <sys/types.h>
-
+#include <memory>
 #include <string>
+
+#include "support/child_process.h"
+#include "support/temp_dir.h"
 
 namespace vitrix::test {
 
@@ -32,15 +34,15 @@ class ImageHostDeployment {
   int HttpsPort() const { return https_port_; }
 
   // The authority that signed the server's certificate.
-  std::string CAFile() const { return dir_ + "cert/ca.pem"; }
+  std::string CAFile() const { return dir_.Path() + "cert/ca.pem"; }
   // The folder the stored images are in.
-  std::string ImagesDir() const { return dir_ + "data/images/"; }
+  std::string ImagesDir() const { return dir_.Path() + "data/images/"; }
 
  private:
-  void Start();
-
-  std::string dir_;
-  pid_t pid_ = -1;
+  // Directly under /tmp and open to others for traversal: run as root, the
+  // servers run as nobody, who must reach this folder.
+  TempDir dir_{"/tmp"};
+  std::unique_ptr<ChildProcess> process_;
   int https_port_ = 0;
   int plain_port_ = 0;
 };

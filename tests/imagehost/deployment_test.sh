@@ -5,19 +5,14 @@
 # dialogue over https, stored images served by nginx as they are (JPEG,
 # nosniff, cached, HEAD, ranges), never run as PHP, only the three entry
 # scripts run, and the limits of size and request rate at the web server.
-set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-work=$(mktemp -d)
-cleanup() {
-  host_stop
-  [ -n "${KEEP:-}" ] || rm -rf "$work"
-}
-trap cleanup EXIT
-# shellcheck source=tests/imagehost/lib.sh
-. "$root/tests/imagehost/lib.sh"
+# shellcheck source=../../scripts/lib/preamble.sh
+source "$root/scripts/lib/preamble.sh"
+# shellcheck source=lib.sh
+source "$root/tests/imagehost/lib.sh"
 
-make_jpeg "$work/a.jpg" 200 150 90
-make_jpeg "$work/over.jpg" 1600 1400 95
+imagehost_sample_jpeg "$work/a.jpg" 200 150 90
+imagehost_sample_jpeg "$work/over.jpg" 1600 1400 95
 # A 1 MB limit keeps the oversized request small (nginx takes 2 MB more for
 # the form around the file).
 host_start deployment IMAGEHOST_MAX_BYTES=1000000

@@ -27,6 +27,7 @@
 #include "publish/upload.h"
 #include "support/sample_images.h"
 #include "support/temp_dir.h"
+#include "support/upload_recorder.h"
 
 namespace vitrix {
 namespace {
@@ -43,17 +44,6 @@ void PrintTo(Transport transport, std::ostream* out) {
 std::string TransportName(const ::testing::TestParamInfo<Transport>& info) {
   return info.param == Transport::kHttps ? "Https" : "PlainHttp";
 }
-
-struct Recorder {
-  std::vector<std::pair<std::string, TColor>> statuses;
-  Texts journal;
-  Texts links;
-  TUploadHooks Hooks() {
-    return {[this](const std::string& m, TColor c) { statuses.emplace_back(m, c); },
-            [this](const std::string& line) { journal.push_back(line); },
-            [this](const std::string& link) { links.push_back(link); }};
-  }
-};
 
 std::string Escaped(const std::string& text) { return std::regex_replace(text, std::regex(R"([.?])"), R"(\$&)"); }
 
@@ -102,7 +92,7 @@ class DeploymentUpload : public ::testing::TestWithParam<Transport> {
   test::ImageHostDeployment host_;
   test::TempDir work_;
   TNetHTTP but_;
-  Recorder recorder_;
+  test::UploadRecorder recorder_;
 };
 
 TEST_P(DeploymentUpload, TheCaptureIsStoredAsItIsAndItsTagNamesTheHttpsSite) {

@@ -11,21 +11,16 @@
 #   - the clean-up command;
 #   - an upload cut off midway, or whose writing fails midway, leaves nothing
 #     under a served name.
-set -euo pipefail
-kind=$1
 root=$(cd "$(dirname "$0")/../.." && pwd)
-work=$(mktemp -d)
-cleanup() {
-  host_stop
-  rm -rf "$work"
-}
-trap cleanup EXIT
-# shellcheck source=tests/imagehost/lib.sh
-. "$root/tests/imagehost/lib.sh"
+# shellcheck source=../../scripts/lib/preamble.sh
+source "$root/scripts/lib/preamble.sh"
+# shellcheck source=lib.sh
+source "$root/tests/imagehost/lib.sh"
+kind=$1
 
-make_jpeg "$work/a.jpg" 64 48 90
-make_jpeg "$work/b.jpg" 80 60 90
-make_jpeg "$work/large.jpg" 1280 1000 95
+imagehost_sample_jpeg "$work/a.jpg" 64 48 90
+imagehost_sample_jpeg "$work/b.jpg" 80 60 90
+imagehost_sample_jpeg "$work/large.jpg" 1280 1000 95
 marker='<p class="gras">ERREUR : '
 
 # no_error_text <page>: the page shows none of PHP's own error texts and no

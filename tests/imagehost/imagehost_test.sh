@@ -6,27 +6,12 @@
 root=$(cd "$(dirname "$0")/../.." && pwd)
 # shellcheck source=../../scripts/lib/preamble.sh
 source "$root/scripts/lib/preamble.sh"
-# shellcheck source=../../scripts/lib/imagehost.sh
-source "$root/scripts/lib/imagehost.sh"
-export LC_ALL=C  # the pages are Windows-1252 bytes
-at_exit imagehost_stop
-
-failures=0
-check() {  # check <description> <command...>
-  local what="$1"; shift
-  if "$@"; then echo "ok   - $what"; else echo "FAIL - $what"; failures=$((failures + 1)); fi
-}
-
-# start_host <log> [VAR=value...]: starts the host (data in $work/data) on a
-# port the system picks and sets port; it stops by itself.
-start_host() {
-  IMAGEHOST_LOG=$1 IMAGEHOST_LIFETIME=100 imagehost_start "$work" "${@:2}" || fail "the host did not start"
-  port=$IMAGEHOST_PORT
-}
+# shellcheck source=lib.sh
+source "$root/tests/imagehost/lib.sh"
 
 # A small size limit keeps the oversized case quick.
-start_host "$work/server.log" IMAGEHOST_MAX_BYTES=200000
-base="http://127.0.0.1:$port"
+host_start builtin IMAGEHOST_MAX_BYTES=200000
+port=${base##*:}
 
 # A small JPEG, and a noisy one above the limit.
 python3 - "$work" <<'PY'
@@ -92,13 +77,9 @@ check "only the accepted uploads are stored" test "$(find "$work/data/images" -t
 check "unknown pages are 404" test "$(curl -s -o /dev/null -w '%{http_code}' "$base/nothing")" = 404
 
 # 6. Behind a reverse proxy, links name the public address.
-imagehost_stop
-start_host "$work/public.log" IMAGEHOST_PUBLIC_URL=https://images.example.org/vitrix
-base="http://127.0.0.1:$port"
+host_stop
+host_start builtin IMAGEHOST_PUBLIC_URL=https://images.example.org/vitrix
 curl -s -o "$work/public.html" -b "$work/jar" "$base/$location2"
 check "links name the public address" grep -aq 'href="https://images.example.org/vitrix/images/' "$work/public.html"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures check(s) failed; server logs:"; cat "$work/server.log" "$work/public.log" 2>/dev/null
-  exit 1
-fi
+finish

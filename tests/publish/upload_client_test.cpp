@@ -15,6 +15,7 @@
 #include "support/http_test_peer.h"
 #include "support/loopback_server.h"
 #include "support/temp_dir.h"
+#include "support/upload_recorder.h"
 
 namespace vitrix {
 namespace {
@@ -28,18 +29,6 @@ using Texts = std::vector<std::string>;
 std::string ResultPage(const std::string& address) {
   return "<p>Image H\xE9" "berg\xE9" "e : <a href=\"" + address + "\">" + address + "</a></p>";
 }
-
-// An upload's reports, as the window would get them.
-struct Recorder {
-  Statuses statuses;
-  Texts journal;
-  Texts links;
-  TUploadHooks Hooks() {
-    return {[this](const std::string& m, TColor c) { statuses.emplace_back(m, c); },
-            [this](const std::string& line) { journal.push_back(line); },
-            [this](const std::string& link) { links.push_back(link); }};
-  }
-};
 
 const Statuses kPhases = {{"Envoi fichier phase 1", clGreen},
                           {"Envoi fichier phase 2", clGreen},
@@ -65,7 +54,7 @@ class UploadTest : public ::testing::Test {
   const std::string jpeg_ = std::string("\xFF\xD8\xFF\xE0", 4) + "JFIF\r\n--\0 donn\xE9" "es\xFF\xD9";
   const std::string capture_ = dir_.WriteFile("3.jpg", jpeg_);
   TNetHTTP but_;
-  Recorder recorder_;
+  test::UploadRecorder recorder_;
 };
 
 TEST(UploadClientSettings, AreTheMainWindowsOnes) {

@@ -1,6 +1,7 @@
 #include "support/child_process.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -16,11 +17,12 @@ extern char** environ;
 
 namespace vitrix::test {
 
-ChildProcess::ChildProcess(std::vector<std::string> args, Output output) {
+ChildProcess::ChildProcess(std::vector<std::string> args, Output output, const std::string& error_file) {
   if (args.empty()) throw std::runtime_error("no program to start");
   int pipe_fds[2] = {-1, -1};
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   if (output != Output::kInherited) {
     if (::pipe2(pipe_fds, O_CLOEXEC) != 0) {
       posix_spawn_file_actions_destroy(&actions);
@@ -28,6 +30,9 @@ ChildProcess::ChildProcess(std::vector<std::string> args, Output output) {
     }
     posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDOUT_FILENO);
     if (output == Output::kStdoutAndStderr) posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDERR_FILENO);
+  }
+  if (!error_file.empty()) {
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, error_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   }
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
@@ -59,6 +64,24 @@ std::string ChildProcess::ReadOutput() {
     output.append(buffer, static_cast<size_t>(n));
   }
   return output;
+}
+
+std::vector<std::string> ChildProcess::WaitForOutput(const std::regex& pattern, std::chrono::milliseconds limit) {
+  if (output_fd_ < 0) return {};
+  const auto deadline = Clock::now() + limit;
+  std::string output;
+  while (Clock::now() < deadline) {
+    pollfd entry{output_fd_, POLLIN, 0};
+    if (::poll(&entry, 1, 200) <= 0) continue;
+    char buffer[512];
+    const ssize_t n = ::read(output_fd_, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return {};
+    output.append(buffer, static_cast<size_t>(n));
+    std::smatch match;
+    if (std::regex_search(output, match, pattern)) return {match.begin(), match.end()};
+  }
+  return {};
 }
 
 ChildProcess::Exit ChildProcess::Wait() {

@@ -1,11 +1,14 @@
 #pragma once
 
 // Other programs run from tests and benchmarks: a server kept running for a
-// test (PHP's web server), a reference tool run to its end (cjpeg, curl) and
-// timed. Arguments go to the program as they are, with no shell between.
+// test (PHP's web server, the image host's deployment), a reference tool run
+// to its end (cjpeg, curl) and timed. Arguments go to the program as they
+// are, with no shell between; its standard input is empty.
 
 #include <sys/types.h>
 
+#include <chrono>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -22,7 +25,9 @@ class ChildProcess {
   };
 
   // Throws std::runtime_error when the program cannot be started.
-  explicit ChildProcess(std::vector<std::string> args, Output output = Output::kInherited);
+  // error_file: where the standard error goes instead, when not empty.
+  explicit ChildProcess(std::vector<std::string> args, Output output = Output::kInherited,
+                        const std::string& error_file = {});
   ~ChildProcess();
   ChildProcess(const ChildProcess&) = delete;
   ChildProcess& operator=(const ChildProcess&) = delete;
@@ -32,6 +37,10 @@ class ChildProcess {
   int OutputFd() const { return output_fd_; }
   // Everything the child writes until it closes its output.
   std::string ReadOutput();
+  // Reads the output until what came matches pattern (a server's start-up
+  // line) and returns the match and its groups; nothing when the output ends
+  // or limit passes first.
+  std::vector<std::string> WaitForOutput(const std::regex& pattern, std::chrono::milliseconds limit);
 
   struct Exit {
     // The exit code, or minus the signal that ended the child.

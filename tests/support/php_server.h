@@ -35,7 +35,6 @@ class PhpServer {
 
  private:
   void Start(std::vector<std::string> args);
-  int ReadPort();
 
   std::unique_ptr<ChildProcess> process_;
   int port_ = 0;
