@@ -1,18 +1,24 @@
 // vitrix: takes Print Screen captures from the clipboard, lets the user mask
 // them, saves them as JPEG files and hosts them for forum posts.
+#include <QByteArray>
 #include <QImage>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
 
+#include "app/command_line.h"
 #include "app/main_window.h"
+#include "app/program_icon.h"
 #include "editor/capture_editor.h"
 #include "editor/image_control.h"
 #include "editor/toolbox.h"
 #include "picture/bitmap.h"
 #include "platform/application.h"
 #include "platform/guard.h"
+#include "platform/x11_display.h"
+#include "rtl/cp1252.h"
 
 namespace {
 
@@ -31,11 +37,47 @@ void OpenPictureForDevelopers(const char* path) {
   vitrix::Form1->voirimage();
 }
 
+// Writes a text of the program (Windows-1252) for the terminal, which reads
+// UTF-8; false when it could not be written.
+bool Say(std::FILE* stream, const std::string& text) {
+  const std::string bytes = vitrix::Cp1252ToUtf8(text);
+  return std::fputs(bytes.c_str(), stream) >= 0 && std::fflush(stream) == 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The options print and end before anything else starts.
+  const vitrix::TStartRequest request = vitrix::ParseCommandLine(argc, argv);
+  switch (request.Action) {
+    case vitrix::TStartAction::saHelp:
+    case vitrix::TStartAction::saVersion:
+      return Say(stdout, request.Text) ? EXIT_SUCCESS : EXIT_FAILURE;
+    case vitrix::TStartAction::saUsageError:
+      Say(stderr, request.Text);
+      return vitrix::kExitUsage;
+    case vitrix::TStartAction::saRun:
+      break;
+  }
+
+  // The watch reads the X keyboard and clipboard: the program runs on X
+  // (through XWayland in a Wayland session) unless told otherwise. Qt aborts
+  // when it cannot reach the display, so the display is tried first.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
+  if (qgetenv("QT_QPA_PLATFORM").startsWith("xcb")) {
+    const vitrix::TXDisplayState display = vitrix::ProbeXDisplay();
+    if (display != vitrix::TXDisplayState::xdReachable) {
+      Say(stderr, vitrix::NoDisplayMessage(display, vitrix::XDisplayName()));
+      return vitrix::kExitNoDisplay;
+    }
+  }
+
   vitrix::TApplication app(argc, argv);
+  // The name is also the windows' class (WM_CLASS), which the desktop entry's
+  // StartupWMClass names.
   vitrix::TApplication::setApplicationName(QStringLiteral("vitrix"));
+  vitrix::TApplication::setDesktopFileName(QStringLiteral("vitrix"));
+  vitrix::TApplication::setWindowIcon(vitrix::ProgramIcon());
   // The three windows, in this order; only the main window shows at start and
   // closing it ends the program.
   vitrix::TForm1 form1;

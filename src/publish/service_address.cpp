@@ -17,7 +17,9 @@ std::string WithFinalSlash(std::string_view address) {
 std::string ServiceBaseURL() {
   const char* chosen = std::getenv(kServiceURLVariable);
   if (chosen != nullptr && *chosen != '\0') return WithFinalSlash(chosen);
-  return WithFinalSlash(VITRIX_DEFAULT_SERVICE_URL);
+  return BuiltInServiceURL();
 }
+
+std::string BuiltInServiceURL() { return WithFinalSlash(VITRIX_DEFAULT_SERVICE_URL); }
 
 }  // namespace vitrix

@@ -16,6 +16,9 @@ inline constexpr const char* kServiceURLVariable = "VITRIX_SERVICE_URL";
 // the build says otherwise); either way ending with "/".
 std::string ServiceBaseURL();
 
+// The address chosen when the program was built, ending with "/".
+std::string BuiltInServiceURL();
+
 // address with a final "/" added when it has none.
 std::string WithFinalSlash(std::string_view address);
 
