@@ -3,7 +3,8 @@
 # the journal's start line; the quality field resets when the window is shown
 # and on a double click, but not when the window comes back from being
 # minimised; the watch button turns red; closing with Alt+F4 writes the end
-# line and ends the program.
+# line and ends the program. The window's class is the one the desktop entry
+# names, and the window carries the program's icon.
 #   main_window_e2e.sh path/to/vitrix
 root=${VITRIX_SOURCE_DIR:-$(cd "$(dirname "$0")/../.." && pwd)}
 # shellcheck source=../../scripts/lib/preamble.sh
@@ -23,6 +24,14 @@ xsession_run "$work" "$binary"
 program=$XSESSION_LAST_PID
 window=$(xsession_window "upload d'image" 30) || fail "the main window did not appear"
 sleep 1
+
+# The window manager and the desktop match the window to the desktop entry by
+# the class, the second word of WM_CLASS.
+class=$(sed -n 's/^StartupWMClass=//p' "$root/data/vitrix.desktop")
+[ -n "$class" ] || fail "the desktop entry names no StartupWMClass"
+wm_class=$(xprop -id "$window" WM_CLASS)
+[[ $wm_class == *", \"$class\"" ]] || fail "the window's class is not the desktop entry's $class: $wm_class"
+xprop -id "$window" _NET_WM_ICON | grep -q 'Icon (32 x 32)' || fail "the window carries no icon of 32 x 32"
 
 journal="$work/home/Documents/vitrix/vitrix.log"
 [ -d "$work/home/Documents/vitrix" ] || fail "no work folder"

@@ -13,11 +13,18 @@ const COOKIE_NAME = 'vitrix_envoi';
 // under that name), so that a client can tell it from another web server.
 const IDENTITY_PATH = '/vitrix-imagehost';
 
+// Where serve keeps the images when IMAGEHOST_DATA names no folder: vitrix/imagehost
+// in the user's data folder ($XDG_DATA_HOME, or ~/.local/share).
+function default_data_dir(): string {
+    $base = getenv('XDG_DATA_HOME') ?: (getenv('HOME') ?: '.') . '/.local/share';
+    return "$base/vitrix/imagehost";
+}
+
 // The data folder: images/ holds the stored images under the names they are
 // served at, incoming/ the files being received or stored (never served),
 // usage the count and total size of the stored images.
 function data_dir(): string {
-    $dir = getenv('IMAGEHOST_DATA') ?: __DIR__ . '/data';
+    $dir = getenv('IMAGEHOST_DATA') ?: default_data_dir();
     foreach (['images', 'incoming'] as $sub) {
         // Two workers may both find the folder missing: the second mkdir
         // fails harmlessly.
