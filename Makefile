@@ -1,25 +1,41 @@
 # The two commands for a fresh Debian machine:
-#   make run    install what is missing, build, start vitrix
-#   make test   install what is missing, build, run every test
-# Others: make build, make asan (tests under AddressSanitizer + UBSan),
-# make fuzz (libFuzzer targets with clang), make bench.
+#   make run      install what building and running need, build vitrix, start it
+#   make test     install everything, build, run every test
+# Others: make package (the Debian package, in the build folder), make build,
+# make asan (tests under AddressSanitizer + UBSan), make fuzz (libFuzzer
+# targets with clang), make bench.
 
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
 FUZZ_DIR ?= build-fuzz
 JOBS ?= $(shell nproc)
 
-.PHONY: run test deps build asan fuzz bench clean
+CONFIGURE = cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# A build folder that make run or make package makes has no tests or
+# benchmarks, whose packages they do not install; make build turns them on,
+# and a folder that has them keeps them.
+WITHOUT_TESTS = $(if $(wildcard $(BUILD_DIR)/CMakeCache.txt),,-DVITRIX_TESTS=OFF -DVITRIX_BENCH=OFF)
+
+.PHONY: run test deps build package asan fuzz bench clean
 
 deps:
 	@scripts/install-deps
 
 build: deps
-	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	$(CONFIGURE) -DVITRIX_TESTS=ON -DVITRIX_BENCH=ON
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-run: build
+run:
+	@scripts/install-deps run
+	$(CONFIGURE) $(WITHOUT_TESTS)
+	cmake --build $(BUILD_DIR) --target vitrix -j $(JOBS)
 	scripts/run-vitrix $(BUILD_DIR)/vitrix
+
+package:
+	@scripts/install-deps package
+	$(CONFIGURE) $(WITHOUT_TESTS)
+	cmake --build $(BUILD_DIR) --target vitrix vitrix_installed_data -j $(JOBS)
+	cd $(BUILD_DIR) && cpack -G DEB
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)

@@ -1,8 +1,10 @@
 # The Debian package, made by CPack from the installation (make package, or
 # cpack -G DEB in the build folder). Its Depends are what dpkg-shlibdeps finds
-# for the program's shared libraries, plus what it loads or reads at run time
-# that no library names: the X platform plugin, Qt's French texts and the
-# fonts of the windows. The local image host needs PHP, only suggested.
+# for the program's shared libraries, plus what it reads at run time that no
+# library names: Qt's French texts and the fonts of the windows. The X
+# platform plugin (libqxcb.so) comes with libqt6gui6 in Debian 12, a library
+# the program links, so dpkg-shlibdeps names it. The local image host needs
+# PHP, only suggested.
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vitrix)
@@ -15,7 +17,7 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${VITRIX_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation2")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, fonts-liberation2")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "php-cli")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "mask screenshots and post them to web forums")

@@ -19,6 +19,7 @@ check() { # check <description> <command...>
   shift
   if "$@"; then echo "ok   - $what"; else echo "FAIL - $what"; failures=$((failures + 1)); fi
 }
+stop() { kill "$1" 2>/dev/null || true; }
 
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || {
   cat "$work/install.log"
@@ -67,7 +68,7 @@ check "the installed program gives its version" test "$(env -u DISPLAY "$prefix/
 mkdir -p "$work/home"
 HOME=$work/home env -u XDG_DATA_HOME -u IMAGEHOST_DATA timeout 60 "$prefix/share/vitrix/imagehost/serve" 0 >"$work/host.log" 2>&1 &
 host=$!
-at_exit kill "$host"
+at_exit stop "$host"
 port=""
 for _ in $(seq 100); do
   port=$(sed -n 's/.*(http:\/\/127\.0\.0\.1:\([0-9]*\)) started.*/\1/p' "$work/host.log" | head -n 1)

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Debian package, made by CPack from the build: its Depends (computed from
-# the program's libraries, plus the X platform plugin, Qt's translations and
-# the fonts), PHP as a suggestion, exactly the files of installed_files.txt
+# the program's libraries, among them libqt6gui6, which holds the X platform
+# plugin, plus Qt's translations and the fonts), PHP as a suggestion, exactly the files of installed_files.txt
 # under /usr, no error from lintian (its whole verdict is printed), and the
 # program unpacked with dpkg-deb -x into a private root giving its version.
 #   package_test.sh BUILD_DIR VERSION
@@ -30,7 +30,7 @@ echo "Depends: $depends"
 # The package names of the list, without versions.
 names=$(tr ',' '\n' <<<"$depends" | sed 's/^ *//; s/ .*//')
 for package in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6svg6 libjpeg62-turbo libxcb1 \
-  libxcb-xinput0 qt6-qpa-plugins qt6-translations-l10n fonts-liberation2; do
+  libxcb-xinput0 qt6-translations-l10n fonts-liberation2; do
   check "Depends names $package" grep -qxF "$package" <<<"$names"
 done
 check "PHP is suggested" test "$(dpkg-deb -f "$deb" Suggests)" = php-cli
