@@ -16,9 +16,11 @@
 namespace vitrix {
 namespace {
 
-TStartRequest Parse(std::vector<const char*> arguments) {
-  arguments.insert(arguments.begin(), "vitrix");
-  return ParseCommandLine(static_cast<int>(arguments.size()), arguments.data());
+// The arguments after the program's name.
+TStartRequest Parse(const std::vector<const char*>& arguments) {
+  std::vector<const char*> argv{"vitrix"};
+  for (const char* argument : arguments) argv.push_back(argument);
+  return ParseCommandLine(static_cast<int>(argv.size()), argv.data());
 }
 
 struct TParseRow {
