@@ -31,7 +31,10 @@ class=$(sed -n 's/^StartupWMClass=//p' "$root/data/vitrix.desktop")
 [ -n "$class" ] || fail "the desktop entry names no StartupWMClass"
 wm_class=$(xprop -id "$window" WM_CLASS)
 [[ $wm_class == *", \"$class\"" ]] || fail "the window's class is not the desktop entry's $class: $wm_class"
-xprop -id "$window" _NET_WM_ICON | grep -q 'Icon (32 x 32)' || fail "the window carries no icon of 32 x 32"
+# The icons are read whole before they are searched: under pipefail, grep -q
+# leaving at the first match would end xprop on a broken pipe.
+icons=$(xprop -id "$window" _NET_WM_ICON)
+grep -q 'Icon (32 x 32)' <<<"$icons" || fail "the window carries no icon of 32 x 32"
 
 journal="$work/home/Documents/vitrix/vitrix.log"
 [ -d "$work/home/Documents/vitrix" ] || fail "no work folder"
