@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Every stored cookie is listed once, under its domain.
   TNetCookies& cookies = manager.CookieCollection();
   int listed = 0;
-  TNetCookieList& index = cookies.LockCookieListByType(TNetLockAccess::caRead);
+  TNetCookieList& index = cookies.LockCookieListByType(TNetLockAccess::laRead);
   for (int d = 0; d < index.Count(); ++d) {
     const TNetCookieList& list = *index[d].list;
     for (int i = 0; i < list.Count(); ++i) {
@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       Check(list[i].cookie->Index() >= 0, "a listed cookie is in the collection");
     }
   }
-  cookies.UnlockCookieListByType(TNetLockAccess::caRead);
+  cookies.UnlockCookieListByType(TNetLockAccess::laRead);
   Check(listed == cookies.Count(), "every stored cookie is listed once");
   // Chosen cookies are "name=value" pieces of stored cookies with a value.
   const std::string header = manager.GenerateCookieList(TNetURI(std::string("http://") + host + "/"));

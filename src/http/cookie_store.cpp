@@ -34,22 +34,22 @@ void TNetCookieList::Delete(int index) { entries_.erase(entries_.begin() + index
 // --------------------------------------------------------------- TNetCookies
 
 TNetCookies::~TNetCookies() {
-  TNetLockScope lock(lock_, TNetLockAccess::caReadWrite);
+  TNetLockScope lock(lock_, TNetLockAccess::laReadWrite);
   domain_index_ = TNetCookieList();
   Clear();
 }
 
 TNetCookieList& TNetCookies::LockCookieListByType(TNetLockAccess access) {
-  access == TNetLockAccess::caRead ? lock_.BeginRead() : lock_.BeginWrite();
+  access == TNetLockAccess::laRead ? lock_.BeginRead() : lock_.BeginWrite();
   return domain_index_;
 }
 
 void TNetCookies::UnlockCookieListByType(TNetLockAccess access) {
-  access == TNetLockAccess::caRead ? lock_.EndRead() : lock_.EndWrite();
+  access == TNetLockAccess::laRead ? lock_.EndRead() : lock_.EndWrite();
 }
 
 TNetNetscapeCookie* TNetCookies::AddCookie(TNetNetscapeCookie* cookie) {
-  TNetLockScope lock(lock_, TNetLockAccess::caReadWrite);
+  TNetLockScope lock(lock_, TNetLockAccess::laReadWrite);
   int domain = domain_index_.IndexOf(cookie->CookieDomain());
   if (domain < 0) {
     domain_index_.Add(cookie->CookieDomain()).list = std::make_unique<TNetCookieList>();
@@ -70,7 +70,7 @@ TNetNetscapeCookie* TNetCookies::AddCookie(TNetNetscapeCookie* cookie) {
 }
 
 void TNetCookies::FreeCookie(TNetNetscapeCookie* cookie) {
-  TNetLockScope lock(lock_, TNetLockAccess::caReadWrite);
+  TNetLockScope lock(lock_, TNetLockAccess::laReadWrite);
   for (int d = 0; d < domain_index_.Count(); ++d) {
     TNetCookieList& list = *domain_index_[d].list;
     for (int i = list.Count() - 1; i >= 0; --i) {
@@ -101,12 +101,12 @@ void TNetCookieManager::DoOnCreate() {
 // place in the index, runs under the write lock: another thread may be
 // choosing cookies for a request or releasing expired ones meanwhile.
 void TNetCookieManager::AddCookie(std::string_view text, std::string_view host) {
-  const TNetLockScope lock(cookies_.Lock(), TNetLockAccess::caReadWrite);
+  const TNetLockScope lock(cookies_.Lock(), TNetLockAccess::laReadWrite);
   StoreCookie(cookies_.AddItem<TNetCookieRFC2109>(), text, host);
 }
 
 void TNetCookieManager::AddCookie2(std::string_view text, std::string_view host) {
-  const TNetLockScope lock(cookies_.Lock(), TNetLockAccess::caReadWrite);
+  const TNetLockScope lock(cookies_.Lock(), TNetLockAccess::laReadWrite);
   StoreCookie(cookies_.AddItem<TNetCookieRFC2965>(), text, host);
 }
 
@@ -139,7 +139,7 @@ void TNetCookieManager::StoreCookie(TNetCookieRFC2109* cookie, std::string_view 
 
 std::string TNetCookieManager::GenerateCookieList(const TNetURI& url, bool secure_transport) {
   CleanupCookieList();
-  const TNetLockScope lock(cookies_.Lock(), TNetLockAccess::caRead);
+  const TNetLockScope lock(cookies_.Lock(), TNetLockAccess::laRead);
   const TNetCookieList& index = cookies_.DomainIndex();
   std::vector<const TNetNetscapeCookie*> chosen;
   for (int d = 0; d < index.Count(); ++d) {
@@ -166,7 +166,7 @@ std::string TNetCookieManager::GenerateCookieList(const TNetURI& url, bool secur
 }
 
 void TNetCookieManager::CleanupCookieList() {
-  const TNetLockScope lock(cookies_.Lock(), TNetLockAccess::caReadWrite);
+  const TNetLockScope lock(cookies_.Lock(), TNetLockAccess::laReadWrite);
   TNetCookieList& index = cookies_.DomainIndex();
   const TDateTime now = Now();
   for (int d = 0; d < index.Count(); ++d) {

@@ -29,14 +29,14 @@ class TNetMultiReadExclusiveWriteLock {
 };
 
 // Holds one side of the lock for a scope.
-enum class TNetLockAccess { caRead, caReadWrite };
+enum class TNetLockAccess { laRead, laReadWrite };
 
 class TNetLockScope {
  public:
   TNetLockScope(TNetMultiReadExclusiveWriteLock& lock, TNetLockAccess access) : lock_(lock), access_(access) {
-    access_ == TNetLockAccess::caRead ? lock_.BeginRead() : lock_.BeginWrite();
+    access_ == TNetLockAccess::laRead ? lock_.BeginRead() : lock_.BeginWrite();
   }
-  ~TNetLockScope() { access_ == TNetLockAccess::caRead ? lock_.EndRead() : lock_.EndWrite(); }
+  ~TNetLockScope() { access_ == TNetLockAccess::laRead ? lock_.EndRead() : lock_.EndWrite(); }
   TNetLockScope(const TNetLockScope&) = delete;
   TNetLockScope& operator=(const TNetLockScope&) = delete;
 

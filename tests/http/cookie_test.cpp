@@ -274,15 +274,15 @@ TEST(CookieStore, EventsAndTheEndOfTheManager) {
 
 TEST(CookieLock, TheWriterMayLockAgainForWritingAndReading) {
   TNetCookies cookies;
-  TNetCookieList& outer = cookies.LockCookieListByType(TNetLockAccess::caReadWrite);
-  TNetCookieList& inner = cookies.LockCookieListByType(TNetLockAccess::caReadWrite);
-  TNetCookieList& read = cookies.LockCookieListByType(TNetLockAccess::caRead);
+  TNetCookieList& outer = cookies.LockCookieListByType(TNetLockAccess::laReadWrite);
+  TNetCookieList& inner = cookies.LockCookieListByType(TNetLockAccess::laReadWrite);
+  TNetCookieList& read = cookies.LockCookieListByType(TNetLockAccess::laRead);
   EXPECT_EQ(&outer, &inner);
   EXPECT_EQ(&outer, &read);
-  cookies.UnlockCookieListByType(TNetLockAccess::caRead);
-  cookies.UnlockCookieListByType(TNetLockAccess::caReadWrite);
+  cookies.UnlockCookieListByType(TNetLockAccess::laRead);
+  cookies.UnlockCookieListByType(TNetLockAccess::laReadWrite);
   EXPECT_TRUE(cookies.Lock().WriterIsCurrentThread());
-  cookies.UnlockCookieListByType(TNetLockAccess::caReadWrite);
+  cookies.UnlockCookieListByType(TNetLockAccess::laReadWrite);
   EXPECT_FALSE(cookies.Lock().WriterIsCurrentThread());
 }
 
@@ -401,7 +401,7 @@ TEST(CookieLock, AStoreWaitsWhileAnotherThreadHoldsTheList) {
   manager.AddCookie("old=1" + std::string(kExpired), kHost);
   std::atomic<bool> in_store{false};
   manager.OnNewCookie = [&](TNetCookieManager&, TNetCookieRFC2109&, bool&) { in_store = true; };
-  manager.CookieCollection().LockCookieListByType(TNetLockAccess::caReadWrite);
+  manager.CookieCollection().LockCookieListByType(TNetLockAccess::laReadWrite);
   std::atomic<pid_t> storer_id{0};
   std::thread storer([&] {
     storer_id = test::CurrentThreadId();
@@ -411,7 +411,7 @@ TEST(CookieLock, AStoreWaitsWhileAnotherThreadHoldsTheList) {
   test::WaitUntilThreadSleeps(storer_id, [&] { return in_store.load(); });
   EXPECT_FALSE(in_store);
   EXPECT_EQ(manager.CookieCollection().Count(), 1);
-  manager.CookieCollection().UnlockCookieListByType(TNetLockAccess::caReadWrite);
+  manager.CookieCollection().UnlockCookieListByType(TNetLockAccess::laReadWrite);
   storer.join();
   EXPECT_TRUE(in_store);
   EXPECT_EQ(CookiesFor(manager, "http://www.example.org/"), "live=1");
