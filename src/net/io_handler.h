@@ -44,6 +44,9 @@ class TNetIOHandler : public TNetComponent {
   // limit (not kWaitForever) a send that cannot progress for timeout_ms fails
   // with 10060. Raises ENetClosedSocket when the socket is closed.
   virtual int64_t Send(const void* buffer, int64_t count, int timeout_ms, int& error) = 0;
+  // The bytes sent that the peer has not taken yet (they wait in this side's
+  // system buffers); 0 when that cannot be known.
+  virtual int64_t UnsentBytes() { return 0; }
 
   // The transport encrypts what it carries (TLS). None of this program's
   // own transports does; an https URL needs one that does.

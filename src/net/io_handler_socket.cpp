@@ -42,6 +42,8 @@ int64_t TNetIOHandlerSocket::Recv(void* buffer, int64_t count, int& error) {
   return binding_.Recv(buffer, count, error);
 }
 
+int64_t TNetIOHandlerSocket::UnsentBytes() { return binding_.UnsentBytes(); }
+
 int64_t TNetIOHandlerSocket::Send(const void* buffer, int64_t count, int timeout_ms, int& error) {
   if (!binding_.HandleAllocated()) throw ENetClosedSocket();
   return binding_.Send(buffer, count, timeout_ms, error);

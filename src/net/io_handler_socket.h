@@ -23,6 +23,7 @@ class TNetIOHandlerSocket : public TNetIOHandler {
   bool Readable(int timeout_ms) override;
   int64_t Recv(void* buffer, int64_t count, int& error) override;
   int64_t Send(const void* buffer, int64_t count, int timeout_ms, int& error) override;
+  int64_t UnsentBytes() override;
 
  private:
   TNetSocketHandle binding_;

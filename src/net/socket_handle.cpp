@@ -1,10 +1,12 @@
 #include "net/socket_handle.h"
 
 #include <arpa/inet.h>
+#include <linux/sockios.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -153,6 +155,12 @@ int64_t TNetSocketHandle::Send(const void* buffer, int64_t count, int timeout_ms
     error = TNetStack::TranslateSystemError(errno);
     return -1;
   }
+}
+
+int64_t TNetSocketHandle::UnsentBytes() const {
+  int queued = 0;
+  if (handle_ < 0 || ::ioctl(handle_, SIOCOUTQ, &queued) != 0) return 0;
+  return queued;
 }
 
 void TNetSocketHandle::UpdateBindingLocal() {

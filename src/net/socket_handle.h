@@ -48,6 +48,9 @@ class TNetSocketHandle {
   bool Readable(int timeout_ms) const;
   // Waits until a send would make progress.
   bool Writable(int timeout_ms) const;
+  // The bytes in the socket's send queue that the peer has not acknowledged;
+  // 0 without a socket.
+  int64_t UnsentBytes() const;
   // Returns the bytes received (0: the peer closed) or -1 with error set.
   int64_t Recv(void* buffer, int64_t count, int& error);
   // Returns the bytes sent or -1 with error set. Without a limit the call

@@ -4,6 +4,7 @@
 #include "net/net_exceptions.h"
 #include "net/net_stack.h"
 #include "net/socket_handle.h"
+#include "net/tcp_connection_wait.h"
 
 namespace vitrix {
 
@@ -82,8 +83,10 @@ int64_t TNetTCPConnection::FillInputBuffer(bool raise_if_disconnected, int timeo
     return 0;
   }
   int64_t received = 0;
+  TWait waiting(*this, TWorkMode::wmRead, wait);
   do {
-    if (!io_handler_->Readable(wait)) {
+    while (!io_handler_->Readable(waiting.Next())) {
+      if (!waiting.LimitReached()) continue;
       if (raise_on_timeout) throw ENetReadTimeout();
       return -1;
     }
@@ -101,6 +104,7 @@ int64_t TNetTCPConnection::FillInputBuffer(bool raise_if_disconnected, int timeo
       received = 0;
     }
     if (received > 0) {
+      moved_[0] += received;
       if (ascii_filter_) {
         for (int64_t i = 0; i < received; ++i) room[i] = static_cast<char>(room[i] & 0x7F);
       }

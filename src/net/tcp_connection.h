@@ -8,9 +8,16 @@
 //
 // Time-outs are milliseconds. ReadTimeout 0 waits without limit. A read
 // timeout argument of -1 means "the connection's ReadTimeout".
+//
+// Besides the limit on each wait, a connection can hold a transfer to a
+// lowest speed, in the manner of curl's --speed-limit and --speed-time, and
+// reads to a deadline. A peer that sends one byte per second never lets a
+// single wait run out, but fails these.
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,6 +30,8 @@ namespace vitrix {
 class TStream;
 
 enum class TNetMaxLineAction { maException, maSplit };
+
+using TNetClock = std::chrono::steady_clock;
 
 class TNetTCPConnection : public TNetComponent {
  public:
@@ -46,6 +55,41 @@ class TNetTCPConnection : public TNetComponent {
   void SetRecvBufferSize(int size) { recv_buffer_size_ = size > 0 ? size : 1; }
   int SendBufferSize() const { return send_buffer_size_; }
   void SetSendBufferSize(int size) { send_buffer_size_ = size > 0 ? size : 1; }
+
+  // The lowest speed of a transfer: while one runs in a direction
+  // (BeginTransfer ... EndTransfer), every span of LowSpeedTime milliseconds
+  // must move at least LowSpeedLimit bytes per second that way, or the wait
+  // for more raises ENetReadTimeout. A span is measured from the transfer's
+  // start, then from the end of the span before. 0 for either turns the
+  // limit off, which is how a connection starts.
+  int64_t LowSpeedLimit() const { return low_speed_limit_; }
+  int LowSpeedTime() const { return low_speed_time_; }
+  void SetLowSpeedLimit(int64_t bytes_per_second, int time_ms);
+  bool LowSpeedLimited() const { return low_speed_limit_ > 0 && low_speed_time_ > 0; }
+
+  // A transfer in one direction begins or ends. Nested transfers of a
+  // direction count as the outermost one.
+  void BeginTransfer(TWorkMode mode);
+  void EndTransfer(TWorkMode mode);
+
+  // Reads waiting for data when this moment comes raise ENetReadTimeout;
+  // none by default.
+  const std::optional<TNetClock::time_point>& ReadDeadline() const { return read_deadline_; }
+  void SetReadDeadline(std::optional<TNetClock::time_point> deadline) { read_deadline_ = deadline; }
+
+  // The bytes received from and sent to peers over the object's life, all
+  // connections together.
+  int64_t BytesReceived() const { return moved_[0]; }
+  int64_t BytesSent() const { return moved_[1]; }
+
+  // Waits, inside a watched transfer of wmWrite, until the peer has taken
+  // every byte sent or begun to answer. The system takes a request's last
+  // bytes into its own buffers long before the peer has them: on a slow
+  // line, what follows (a time limit on the reply) would otherwise start
+  // while they are still on their way. Raises ENetReadTimeout when the peer
+  // takes them slower than the low-speed limit. Returns at once outside a
+  // watched transfer.
+  void WaitUntilTaken();
 
   // The transport. One assigned here is not owned; when none is assigned,
   // Connect creates a socket transport and Disconnect releases it.
@@ -134,6 +178,13 @@ class TNetTCPConnection : public TNetComponent {
   void EnsureIOHandler();
 
  private:
+  class TWait;
+  struct TTransfer {
+    int level = 0;
+    TNetClock::time_point span_start;
+    int64_t moved_at_span_start = 0;
+  };
+
   bool IsDisconnected();
   int EffectiveTimeout(int timeout) const;
   int SendTimeout() const;
@@ -141,6 +192,13 @@ class TNetTCPConnection : public TNetComponent {
   void WaitForBytes(int64_t count);
   void SendAll(const char* bytes, int64_t count);
   [[noreturn]] void RaiseReadLineTooLong();
+  // The bytes moved in mode so far: received, or sent and taken by the peer.
+  int64_t Moved(TWorkMode mode);
+  // The transfer in mode, when its speed is watched; null otherwise.
+  TTransfer* WatchedTransfer(TWorkMode mode);
+  // The span of the watched transfer in mode has ended: it raises
+  // ENetReadTimeout when too few bytes moved in it, else the next begins.
+  void EndSpeedSpan(TWorkMode mode, TNetClock::time_point now);
   std::string SplitLine(int64_t max_length);
 
   bool ascii_filter_ = false;
@@ -159,6 +217,41 @@ class TNetTCPConnection : public TNetComponent {
   bool read_line_timed_out_ = false;
   std::unique_ptr<std::string> write_buffer_;
   int64_t write_buffer_threshold_ = 0;
+  int64_t low_speed_limit_ = 0;
+  int low_speed_time_ = 0;
+  TTransfer transfers_[2];
+  int64_t moved_[2] = {0, 0};  // by TWorkMode: received, sent
+  std::optional<TNetClock::time_point> read_deadline_;
+};
+
+// A transfer in one direction for the length of a scope.
+class TNetTransferScope {
+ public:
+  TNetTransferScope(TNetTCPConnection& connection, TWorkMode mode) : connection_(connection), mode_(mode) {
+    connection_.BeginTransfer(mode_);
+  }
+  ~TNetTransferScope() { connection_.EndTransfer(mode_); }
+  TNetTransferScope(const TNetTransferScope&) = delete;
+  TNetTransferScope& operator=(const TNetTransferScope&) = delete;
+
+ private:
+  TNetTCPConnection& connection_;
+  TWorkMode mode_;
+};
+
+// Reads must be done within time_ms from now for the length of a scope (no
+// deadline when time_ms is 0 or less); an earlier deadline already set
+// stays. The previous deadline comes back at the end.
+class TNetReadDeadlineScope {
+ public:
+  TNetReadDeadlineScope(TNetTCPConnection& connection, int time_ms);
+  ~TNetReadDeadlineScope() { connection_.SetReadDeadline(saved_); }
+  TNetReadDeadlineScope(const TNetReadDeadlineScope&) = delete;
+  TNetReadDeadlineScope& operator=(const TNetReadDeadlineScope&) = delete;
+
+ private:
+  TNetTCPConnection& connection_;
+  std::optional<TNetClock::time_point> saved_;
 };
 
 }  // namespace vitrix

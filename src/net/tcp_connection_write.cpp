@@ -8,15 +8,28 @@
 #include "net/net_exceptions.h"
 #include "net/net_stack.h"
 #include "net/tcp_connection.h"
+#include "net/tcp_connection_wait.h"
 #include "rtl/streams.h"
 
 namespace vitrix {
 
 void TNetTCPConnection::SendAll(const char* bytes, int64_t count) {
   int64_t sent = 0;
+  TWait waiting(*this, TWorkMode::wmWrite, SendTimeout());
   while (sent < count) {
+    int slice = 0;
+    try {
+      slice = waiting.Next();
+    } catch (const ENetReadTimeout&) {
+      // Part of the bytes may have left: what follows could not be told
+      // apart from them.
+      io_handler_->Close();
+      throw;
+    }
     int error = 0;
-    const int64_t n = io_handler_->Send(bytes + sent, count - sent, SendTimeout(), error);
+    const int64_t n = io_handler_->Send(bytes + sent, count - sent, slice, error);
+    // A slice cut short for the speed watch: Next checks the span.
+    if (n < 0 && error == kSocketErrorTimedOut && !waiting.LimitReached()) continue;
     if (n < 0) {
       // After a reset, an abort, a shutdown or a send that stalled past the
       // time limit the byte stream is broken: close the socket before raising.
@@ -28,8 +41,10 @@ void TNetTCPConnection::SendAll(const char* bytes, int64_t count) {
     }
     closed_gracefully_ = n == 0;
     CheckDisconnected(/*raise_if_disconnected=*/true, /*ignore_buffer=*/false);
+    moved_[1] += n;
     DoWork(TWorkMode::wmWrite, n);
     sent += n;
+    waiting.Restart();
   }
 }
 

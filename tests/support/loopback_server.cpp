@@ -144,6 +144,10 @@ void PeerConnection::Reset() {
   fd_ = -1;
 }
 
+void PeerConnection::ShrinkReceiveBuffer(int bytes) {
+  if (fd_ >= 0) ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
+}
+
 LoopbackServer::LoopbackServer(Script script, int connections, std::chrono::milliseconds deadline)
     : deadline_(deadline == kNoDeadline ? kNever : Clock::now() + deadline) {
   listen_fd_ = BoundLoopbackSocket(port_);

@@ -51,6 +51,10 @@ class PeerConnection {
   void CloseSending();
   // Aborts the connection: the client sees a reset.
   void Reset();
+  // Gives the connection a receive buffer of about bytes, so that a client
+  // sending faster than the script reads is held back after a few
+  // kilobytes instead of the system's usual hundreds.
+  void ShrinkReceiveBuffer(int bytes);
   const std::string& Received() const { return received_; }
 
  private:
