@@ -116,6 +116,7 @@ void TNetCustomHTTP::DoRequest(TNetHTTPMethod method, const std::string& url, TS
     if (!keep && IOHandler() != nullptr) Disconnect();
   };
   exchange_broken_ = false;
+  bool resent = false;
   try {
     for (;;) {
       ++redirect_count_;
@@ -125,17 +126,27 @@ void TNetCustomHTTP::DoRequest(TNetHTTPMethod method, const std::string& url, TS
       if (exchange_broken_ && IOHandler() != nullptr) Disconnect();
       exchange_broken_ = false;
       PrepareTarget();
-      ConnectToTarget();
+      const bool reused = ConnectToTarget();
       exchange_broken_ = true;
-      SendRequest();
-      ReadReplyHead();
-      // Interim "100 Continue" heads are skipped, but only so many: a peer
-      // sending them without end would hold the request forever.
-      for (int interim = 0; Response().ResponseCode() == 100; ++interim) {
-        if (interim == kMaxInterimReplies) throw ENetHTTPReplyHeadTooLarge();
-        ReadReplyHead();
+      // Bytes already waiting (the probe may have read some) belong to the
+      // reply as much as those still to come.
+      const int64_t received_before = BytesReceived() - InputBuffer().Size();
+      try {
+        Exchange();
+      } catch (const ENetException&) {
+        if (resent || !MayResend(reused, received_before)) throw;
+        resent = true;
+        Disconnect();
+        exchange_broken_ = false;
+        // The same target again: Request().URL() holds it, made absolute.
+        --redirect_count_;
+        continue;
       }
-      const TOutcome outcome = Classify();
+      TOutcome outcome = TOutcome::ocUndefined;
+      {
+        const TNetTransferScope body(*this, TWorkMode::wmRead);
+        outcome = Classify();
+      }
       if (outcome == TOutcome::ocFinished) break;
       if (outcome == TOutcome::ocFollow) {
         if (response_content != nullptr) {
@@ -199,7 +210,43 @@ void TNetCustomHTTP::PrepareTarget() {
   request.SetHost(uri_.Port() == "80" ? uri_.Host() : uri_.Host() + ":" + uri_.Port());
 }
 
-void TNetCustomHTTP::ConnectToTarget() {
+void TNetCustomHTTP::Exchange() {
+  {
+    const TNetTransferScope request(*this, TWorkMode::wmWrite);
+    SendRequest();
+    // The head's time runs from when the host has the whole request.
+    if (reply_head_timeout_ > 0) WaitUntilTaken();
+  }
+  const TNetReadDeadlineScope head(*this, reply_head_timeout_);
+  ReadReplyHead();
+  // Interim "100 Continue" heads are skipped, but only so many: a peer
+  // sending them without end would hold the request forever.
+  for (int interim = 0; Response().ResponseCode() == 100; ++interim) {
+    if (interim == kMaxInterimReplies) throw ENetHTTPReplyHeadTooLarge();
+    ReadReplyHead();
+  }
+}
+
+bool TNetCustomHTTP::MayResend(bool reused, int64_t received_before) {
+  const TNetHTTPMethod method = Request().Method();
+  if (!reused || BytesReceived() != received_before) return false;
+  if (method != TNetHTTPMethod::hmGet && method != TNetHTTPMethod::hmHead) return false;
+  // Only the failures of a connection the host has closed: a time-out or a
+  // refused reply says nothing of the sort.
+  try {
+    throw;
+  } catch (const ENetConnClosedGracefully&) {
+    return true;
+  } catch (const ENetSocketError& error) {
+    const int number = error.LastError();
+    return number == kSocketErrorConnectionReset || number == kSocketErrorConnectionAborted ||
+           number == kSocketErrorShutdown;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool TNetCustomHTTP::ConnectToTarget() {
   TNetHTTPRequest& request = Request();
   const bool https = SameText(uri_.Protocol(), "https");
   const auto move_to = [this](const std::string& host, int port) {
@@ -242,10 +289,10 @@ void TNetCustomHTTP::ConnectToTarget() {
   } catch (const ENetSocketError&) {
     CloseQuietly();
   }
-  if (!Connected()) {
-    Connect(ReadTimeout());
-    if (request.UseProxy() == TNetHTTPConnectionType::ctSSLProxy) OpenTunnel();
-  }
+  if (Connected()) return true;
+  Connect(ReadTimeout());
+  if (request.UseProxy() == TNetHTTPConnectionType::ctSSLProxy) OpenTunnel();
+  return false;
 }
 
 void TNetCustomHTTP::OpenTunnel() {

@@ -101,6 +101,17 @@ class TNetCustomHTTP : public TNetTCPClient {
   void SetCookieManager(TNetCookieManager* manager);
   bool OwnsCookieManager() const { return owned_cookie_manager_ != nullptr; }
 
+  // How long a whole reply head may take to come, from the first wait for
+  // its status line (milliseconds; 0, the default: no limit beyond each
+  // wait's ReadTimeout). A head not whole by then raises ENetReadTimeout.
+  int ReplyHeadTimeout() const { return reply_head_timeout_; }
+  void SetReplyHeadTimeout(int timeout_ms) { reply_head_timeout_ = timeout_ms; }
+
+  // The status lines read over the client's life: a request that raises
+  // without this count having moved got no reply at all, and what Response
+  // holds is still the previous reply's.
+  int64_t RepliesRead() const { return replies_read_; }
+
   int RedirectCount() const { return redirect_count_; }
   int AuthRetryCount() const { return auth_retry_count_; }
   int ProxyAuthRetryCount() const { return proxy_auth_retry_count_; }
@@ -124,7 +135,18 @@ class TNetCustomHTTP : public TNetTCPClient {
   enum class TBodyStream { bsCallerStream, bsScratch };
 
   void PrepareTarget();
-  void ConnectToTarget();
+  // Returns whether the request goes out on a connection kept from an
+  // earlier reply rather than on a fresh one.
+  bool ConnectToTarget();
+  // The request goes out and its reply head comes back, under the low-speed
+  // limit and the head's time limit.
+  void Exchange();
+  // A request that went out on a kept connection and failed before any byte
+  // of a reply came may be sent again once on a fresh connection: the host
+  // closed the idle connection as the request left, and never saw it. Only
+  // for requests that change nothing on the host (GET, HEAD), never for a
+  // POST, which a host may have received whatever became of the reply.
+  bool MayResend(bool reused, int64_t received_before);
   void OpenTunnel();
   void SendRequest();
   void SendHead(const std::string& method_and_target, const TNetHeaderList& headers);
@@ -189,6 +211,8 @@ class TNetCustomHTTP : public TNetTCPClient {
   bool exchange_broken_ = false;
   int64_t head_bytes_ = 0;
   int head_lines_ = 0;
+  int reply_head_timeout_ = 0;
+  int64_t replies_read_ = 0;
 };
 
 // The published face of the client.

@@ -60,6 +60,7 @@ void TNetCustomHTTP::ReadReplyHead() {
   head_bytes_ = 0;
   head_lines_ = 0;
   std::string status = ReadHeadLine();
+  ++replies_read_;
   TNetHTTPResponse& response = Response();
   response.SetResponseText(std::move(status));
   response.RawHeaders().Clear();

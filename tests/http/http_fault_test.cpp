@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <utility>
 #include <string>
 
 #include "http/http_client.h"
@@ -15,6 +16,7 @@
 #include "net/testing/io_handler_memory.h"
 #include "rtl/streams.h"
 #include "support/http_test_peer.h"
+#include "support/loopback_server.h"
 
 namespace vitrix {
 namespace {
@@ -315,6 +317,66 @@ TEST(HttpFaultLoop, ASendFailureAtEveryPointOfTheRequest) {
     EXPECT_FALSE(client.Connected());
     ExpectNextRequestWorks(client);
   }
+}
+
+// A kept connection the host closes as the next request arrives: a GET is
+// sent again once, on a fresh connection; a GET on a fresh connection, or a
+// second loss, is reported as it is.
+TEST(HttpKeptConnectionLost, AGetIsSentAgainOnceOnAFreshConnection) {
+  // The first connection: one reply kept open, then the next request is read
+  // and the connection closed without a word. Later ones answer, or drop the
+  // request the same way.
+  const auto run = [](bool later_ones_answer, int connections) {
+    int connection = 0;
+    test::LoopbackServer server(
+        [&](PeerConnection& peer) {
+          size_t offset = 0;
+          test::ReadRequest(peer, offset);
+          if (connection++ == 0) {
+            peer.Send(test::Reply("200 OK", "", "un"));
+            test::ReadRequest(peer, offset);
+            peer.Close();
+          } else if (later_ones_answer) {
+            peer.Send(test::ClosingReply("200 OK", "", "deux"));
+          } else {
+            peer.Close();
+          }
+        },
+        connections, std::chrono::milliseconds(1500));
+    TNetHTTP client;
+    client.SetReadTimeout(5000);
+    const std::string base = "http://127.0.0.1:" + std::to_string(server.Port()) + "/";
+    TStringStream stream;
+    client.Get(base + "1", &stream);
+    try {
+      client.Get(base + "2", &stream);
+    } catch (const ENetConnClosedGracefully&) {
+      stream.WriteText("|perdu");
+    }
+    const std::string received = server.Received();
+    size_t sent = 0;
+    for (size_t at = received.find("GET /2 "); at != std::string::npos; at = received.find("GET /2 ", at + 1)) ++sent;
+    return std::make_pair(stream.DataString(), sent);
+  };
+  EXPECT_EQ(run(true, 2), std::make_pair(std::string("undeux"), size_t{2}));
+  // Lost again on the fresh connection: reported, and not sent a third time.
+  EXPECT_EQ(run(false, 3), std::make_pair(std::string("un|perdu"), size_t{2}));
+}
+
+TEST(HttpKeptConnectionLost, NothingIsSentAgainFromAFreshConnection) {
+  test::LoopbackServer server(
+      [](PeerConnection& peer) {
+        size_t offset = 0;
+        test::ReadRequest(peer, offset);
+        peer.Close();
+      },
+      2, std::chrono::seconds(3));
+  TNetHTTP client;
+  const std::string base = "http://127.0.0.1:" + std::to_string(server.Port()) + "/";
+  TStringStream stream;
+  EXPECT_THROW(client.Get(base + "1", &stream), ENetConnClosedGracefully);
+  EXPECT_THROW(client.Post(base + "2", stream, nullptr), ENetConnClosedGracefully);
+  EXPECT_EQ(server.Accepted(), 2);
 }
 
 }  // namespace
