@@ -4,6 +4,7 @@
 #include "http/multipart_stream.h"
 #include "publish/image_address.h"
 #include "rtl/exceptions.h"
+#include "rtl/file_stream.h"
 #include "rtl/streams.h"
 
 namespace vitrix {
@@ -28,16 +29,77 @@ std::string OwnFileName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Runs one request; a failure is swallowed, after journalling the address a
-// 302 reply sent the upload to. The client keeps the status and Location of
-// the last reply it read, also when this request failed before any reply.
-template <class Request>
-void RunPhase(TNetHTTP& but, const std::string& B, const TUploadHooks& hooks, Request&& request) {
-  try {
-    request();
-  } catch (const std::exception&) {
-    if (but.ResponseCode() == 302) hooks.journal(B + but.Response().Location());
+// A memory stream that refuses to grow past a size: the image fetched back
+// is compared with a file of known size, and a host sending more cannot
+// hold the check in memory.
+class TBoundedStream final : public TMemoryStream {
+ public:
+  explicit TBoundedStream(int64_t limit) : limit_(limit) {}
+  int64_t Write(const void* buffer, int64_t count) override {
+    if (count > 0 && Position() + count > limit_) throw EWriteError(kReplyTooLong);
+    return TMemoryStream::Write(buffer, count);
   }
+
+ private:
+  int64_t limit_;
+};
+
+// The phases of one upload. Each request follows the Location of the last
+// reply this upload received; a request that fails before any reply leaves
+// the client's previous reply in place, which may be an earlier upload's and
+// is neither followed nor journalled.
+class TDialogue {
+ public:
+  TDialogue(TNetHTTP& but, const std::string& B, const TUploadHooks& hooks) : but_(but), B_(B), hooks_(hooks) {}
+
+  // The address the next follow-up request asks for.
+  std::string FollowUp() const { return B_ + location_; }
+
+  // Runs one request; a failure is swallowed, after journalling the address
+  // a 302 reply to this very request sent the upload to.
+  template <class Request>
+  void RunPhase(Request&& request) {
+    const int64_t replies_before = but_.RepliesRead();
+    try {
+      request();
+    } catch (const std::exception&) {
+      if (but_.RepliesRead() != replies_before && but_.ResponseCode() == 302) {
+        hooks_.journal(B_ + but_.Response().Location());
+      }
+    }
+    if (but_.RepliesRead() != replies_before) location_ = but_.Response().Location();
+  }
+
+ private:
+  TNetHTTP& but_;
+  const std::string& B_;
+  const TUploadHooks& hooks_;
+  std::string location_;
+};
+
+// The address inside a forum tag made by extraiturl.
+std::string AddressOfTag(const std::string& tag) {
+  constexpr size_t kOpen = 5;   // "[img]"
+  constexpr size_t kClose = 6;  // "[/img]"
+  return tag.substr(kOpen, tag.size() - kOpen - kClose);
+}
+
+// Whether the image at address, fetched through but, is exactly the bytes
+// of the file nomimage. Any failure of the request, a redirect or another
+// reply than 200 included, says it is not.
+bool HostServesFile(TNetHTTP& but, const std::string& address, const std::string& nomimage) {
+  TMemoryStream saved;
+  {
+    TFileStream file(nomimage, fmOpenRead | fmShareDenyWrite);
+    saved.LoadFromStream(file);
+  }
+  TBoundedStream fetched(saved.Size());
+  try {
+    but.Get(address, &fetched);
+  } catch (const std::exception&) {
+    return false;
+  }
+  return fetched.View() == saved.View();
 }
 
 }  // namespace
@@ -57,27 +119,40 @@ void ConfigureUploadClient(TNetHTTP& but) {
   request.SetUserAgent("Mozilla/3.0 (compatible; vitrix)");
   but.SetMaxLineAction(TNetMaxLineAction::maException);
   but.SetReadTimeout(kUploadTimeoutMs);
+  but.SetReplyHeadTimeout(kUploadTimeoutMs);
+  but.SetLowSpeedLimit(kUploadLowSpeedLimit, kUploadTimeoutMs);
 }
 
-void UploadCapture(TNetHTTP& but, const std::string& B, const std::string& nomimage, const TUploadHooks& hooks) {
+bool UploadCapture(TNetHTTP& but, const std::string& B, const std::string& nomimage, const TUploadHooks& hooks,
+                   TUploadCheck check) {
   TReplyText reponse;
   hooks.addstatus(kStatusUploadPhase1, clGreen);
   TNetMultiPartFormDataStream formulaire;
   formulaire.AddFileField(kUploadField, nomimage, kUploadPartType, OwnFileName(nomimage));
   formulaire.SetPosition(0);
 
+  TDialogue dialogue(but, B, hooks);
   hooks.addstatus(kStatusUploadPhase2, clGreen);
-  RunPhase(but, B, hooks, [&] { but.Post(B + kUploadPage, formulaire, &reponse); });
+  dialogue.RunPhase([&] { but.Post(B + kUploadPage, formulaire, &reponse); });
   hooks.addstatus(kStatusUploadPhase3, clGreen);
-  RunPhase(but, B, hooks, [&] { but.Get(B + but.Response().Location(), &reponse); });
+  dialogue.RunPhase([&] { but.Get(dialogue.FollowUp(), &reponse); });
   hooks.addstatus(kStatusUploadPhase4, clGreen);
-  RunPhase(but, B, hooks, [&] { but.Get(B + but.Response().Location(), &reponse); });
+  dialogue.RunPhase([&] { but.Get(dialogue.FollowUp(), &reponse); });
 
   // Success is a forum tag found, not merely the end of the dialogue.
-  const std::string link = extraiturl(reponse.View());
-  if (link != kNoImageAddress) hooks.addstatus(kStatusUploadDone, clGreen);
+  std::string link = extraiturl(reponse.View());
+  reponse.Clear();
+  if (link != kNoImageAddress && check == TUploadCheck::ucFetchBack) {
+    hooks.addstatus(kStatusUploadCheck, clGreen);
+    // A page that merely looks like a result proves nothing: the host holds
+    // the capture only when its address serves the capture's bytes.
+    if (!HostServesFile(but, AddressOfTag(link), nomimage)) link = kNoImageAddress;
+  }
+  const bool hosted = link != kNoImageAddress;
+  if (hosted) hooks.addstatus(kStatusUploadDone, clGreen);
   else hooks.addstatus(kStatusUploadFailed, clRed);
   hooks.addlink(link);
+  return hosted;
 }
 
 }  // namespace vitrix

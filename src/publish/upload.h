@@ -34,16 +34,33 @@ inline constexpr const char* kUploadField = "fichier";
 inline constexpr const char* kUploadPartType = "multipart/form-data";
 
 // How long a request may wait for the host: to connect, and between two
-// pieces of a reply (or of the request going out).
+// pieces of a reply (or of the request going out); also how long a whole
+// reply head may take.
 inline constexpr int kUploadTimeoutMs = 30000;
+// The lowest speed of a request body going out or a reply body coming in:
+// slower than this many bytes per second over kUploadTimeoutMs, it fails as
+// a time-out. A host that sends one byte now and then cannot hold an upload
+// (and the window) without end; a slow but steady line gets through.
+inline constexpr int64_t kUploadLowSpeedLimit = 1000;
+inline constexpr const char* kStatusUploadCheck = "V\xE9" "rification de l'image h\xE9" "berg\xE9" "e";
 // The reply bodies of one upload are kept in memory up to this size; a reply
 // that would go past it fails its phase.
 inline constexpr int64_t kMaxReplyText = int64_t{16} << 20;
 
 // Gives the client the main window's settings: the request values, cookies
 // kept, no proxy credentials, over-long header lines refused, and the time
-// limit above.
+// limits above.
 void ConfigureUploadClient(TNetHTTP& but);
+
+// What an upload asks of the host besides the forum tag.
+enum class TUploadCheck {
+  // The tag is the result.
+  ucTag,
+  // The tag counts only once the image at its address, fetched with the same
+  // client, is byte for byte the uploaded file: the host is then known to
+  // hold it, and the file may go.
+  ucFetchBack
+};
 
 // What an upload reports to the window it runs for.
 struct TUploadHooks {
@@ -60,6 +77,16 @@ struct TUploadHooks {
 // phase; the upload then ends with kStatusUploadFailed in red and
 // kNoImageAddress as its link. Only a file that cannot be opened
 // (EFOpenError) ends it early, before anything was sent.
-void UploadCapture(TNetHTTP& but, const std::string& B, const std::string& nomimage, const TUploadHooks& hooks);
+//
+// Each follow-up request asks for the Location of the last reply of this
+// upload (B alone when none came yet), and only redirects received in this
+// upload are journalled: what a failed request leaves in the client belongs
+// to an earlier reply.
+//
+// With ucFetchBack the tag found is then checked (status kStatusUploadCheck);
+// a check that fails ends the upload as a failure. Returns true when the
+// upload gave a tag (and, with ucFetchBack, the check passed).
+bool UploadCapture(TNetHTTP& but, const std::string& B, const std::string& nomimage, const TUploadHooks& hooks,
+                   TUploadCheck check = TUploadCheck::ucTag);
 
 }  // namespace vitrix

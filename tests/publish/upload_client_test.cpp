@@ -3,17 +3,21 @@
 // time limit.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <thread>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "http/http_client.h"
+#include "net/io_handler_socket.h"
 #include "publish/image_address.h"
 #include "publish/upload.h"
 #include "rtl/exceptions.h"
 #include "support/http_test_peer.h"
 #include "support/loopback_server.h"
+#include "support/random_bytes.h"
 #include "support/temp_dir.h"
 #include "support/upload_recorder.h"
 
@@ -163,6 +167,220 @@ TEST_F(UploadTest, SilentHostsEndWithinTheTimeLimitAsAFailure) {
   EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(3 * kLimitMs + 1500));
   EXPECT_EQ(recorder_.statuses, PhasesThen(kFailed));
   EXPECT_TRUE(recorder_.journal.empty());
+}
+
+// ------------------------------------------------------- the fetch-back check
+
+// A host whose dialogue goes through to a result page naming image_address.
+std::vector<test::ScriptedConnection> Dialogue(const std::string& image_address) {
+  return {{{ClosingReply("302 Found", "Location: traitement.php?image=ab\r\n", "")}, true},
+          {{ClosingReply("302 Found", "Location: resultat.php?image=ab\r\n", "")}, true},
+          {{ClosingReply("200 OK", "", ResultPage(image_address))}, true}};
+}
+
+TEST_F(UploadTest, FetchBackTakesTheTagWhenTheAddressServesTheFilesBytes) {
+  // The images are served from a host of their own, as many services do.
+  ScriptedHttpServer images({{{ClosingReply("200 OK", "Content-Type: image/jpeg\r\n", jpeg_)}, true}});
+  const std::string address = images.BaseURL() + "images/ab.jpg";
+  ScriptedHttpServer host(Dialogue(address));
+  EXPECT_TRUE(UploadCapture(but_, host.BaseURL(), capture_, recorder_.Hooks(), TUploadCheck::ucFetchBack));
+
+  const Texts fetched = images.Requests();
+  ASSERT_EQ(fetched.size(), 1u);
+  EXPECT_EQ(fetched[0].rfind("GET /images/ab.jpg HTTP/1.1\r\n", 0), 0u);
+  Statuses expected = kPhases;
+  expected.push_back({"V\xE9rification de l'image h\xE9" "berg\xE9" "e", clGreen});
+  expected.push_back(kDone);
+  EXPECT_EQ(recorder_.statuses, expected);
+  EXPECT_EQ(recorder_.links, (Texts{"[img]" + address + "[/img]"}));
+  EXPECT_EQ(recorder_.journal.size(), 2u);
+}
+
+TEST_F(UploadTest, FetchBackRefusesAnAddressThatDoesNotServeTheFile) {
+  const std::string other = jpeg_.substr(0, jpeg_.size() - 1) + "!";
+  for (const std::string& served : {
+           ClosingReply("200 OK", "", other),                          // other bytes, same size
+           ClosingReply("200 OK", "", jpeg_ + jpeg_),                  // more bytes
+           ClosingReply("200 OK", "", jpeg_.substr(1)),                // fewer
+           ClosingReply("404 Not Found", "", jpeg_),                   // the file, but refused
+           ClosingReply("302 Found", "Location: /ailleurs.jpg\r\n", ""),  // sent elsewhere
+       }) {
+    recorder_ = {};
+    ScriptedHttpServer images({{{served}, true}});
+    ScriptedHttpServer host(Dialogue(images.BaseURL() + "images/ab.jpg"));
+    EXPECT_FALSE(UploadCapture(but_, host.BaseURL(), capture_, recorder_.Hooks(), TUploadCheck::ucFetchBack))
+        << served;
+    EXPECT_EQ(recorder_.statuses.back(), kFailed);
+    EXPECT_EQ(recorder_.links, (Texts{kNoImageAddress}));
+    EXPECT_EQ(images.Requests().size(), 1u);
+  }
+}
+
+// A 200 page that merely holds the marker and an address, with nothing
+// stored: the address does not answer with the file.
+TEST_F(UploadTest, FetchBackSeesThroughAFakeSuccessPage) {
+  test::RefusingPort nothing_there;
+  const std::string page = ResultPage("http://127.0.0.1:" + std::to_string(nothing_there.Port()) + "/ab.jpg");
+  ScriptedHttpServer host({{{ClosingReply("200 OK", "", page)}, true},
+                           {{ClosingReply("200 OK", "", "")}, true},
+                           {{ClosingReply("200 OK", "", "")}, true}});
+  EXPECT_FALSE(UploadCapture(but_, host.BaseURL(), capture_, recorder_.Hooks(), TUploadCheck::ucFetchBack));
+  EXPECT_EQ(recorder_.links, (Texts{kNoImageAddress}));
+  EXPECT_TRUE(recorder_.journal.empty());
+  // Without the check the same page gives its tag, as it always did.
+  recorder_ = {};
+  ScriptedHttpServer again({{{ClosingReply("200 OK", "", page)}, true},
+                            {{ClosingReply("200 OK", "", "")}, true},
+                            {{ClosingReply("200 OK", "", "")}, true}});
+  EXPECT_TRUE(UploadCapture(but_, again.BaseURL(), capture_, recorder_.Hooks(), TUploadCheck::ucTag));
+  EXPECT_EQ(again.Requests().size(), 3u);
+}
+
+// ------------------------------------------- kept connections the host closed
+
+// The host keeps the connection after its first redirect, then closes it as
+// the next request arrives, without a word: the GET is sent again on a fresh
+// connection, and the journal has each redirect once.
+TEST_F(UploadTest, AGetLostOnAKeptConnectionIsSentAgainOnAFreshOne) {
+  std::vector<std::string> requests;
+  int connection = 0;
+  test::LoopbackServer server(
+      [&](test::PeerConnection& peer) {
+        size_t offset = 0;
+        if (connection++ == 0) {
+          requests.push_back(test::ReadRequest(peer, offset));
+          peer.Send(test::Reply("302 Found", "Location: a\r\nConnection: keep-alive\r\n", ""));
+          requests.push_back(test::ReadRequest(peer, offset));
+          peer.Close();
+          return;
+        }
+        requests.push_back(test::ReadRequest(peer, offset));
+        peer.Send(test::Reply("302 Found", "Location: b\r\n", ""));
+        requests.push_back(test::ReadRequest(peer, offset));
+        peer.Send(ClosingReply("200 OK", "", ResultPage("http://h/1.jpg")));
+        peer.Close();
+      },
+      2);
+  const std::string base = "http://127.0.0.1:" + std::to_string(server.Port()) + "/";
+  Upload(base);
+  server.Join();
+  ASSERT_EQ(requests.size(), 4u);
+  EXPECT_EQ(requests[0].rfind("POST /envoyer.php HTTP/1.0\r\n", 0), 0u);
+  EXPECT_EQ(requests[1].rfind("GET /a HTTP/1.1\r\n", 0), 0u);
+  EXPECT_EQ(requests[2], requests[1]);
+  EXPECT_EQ(requests[3].rfind("GET /b HTTP/1.1\r\n", 0), 0u);
+  EXPECT_EQ(recorder_.journal, (Texts{base + "a", base + "b"}));
+  EXPECT_EQ(recorder_.links, (Texts{"[img]http://h/1.jpg[/img]"}));
+  EXPECT_EQ(recorder_.statuses.back(), kDone);
+}
+
+// A POST the host may have received is never sent twice; and a request that
+// got no reply follows and journals nothing of an earlier upload's replies.
+TEST_F(UploadTest, APostLostWithItsConnectionIsNotSentAgainNorAnOldRedirectFollowed) {
+  {
+    ScriptedHttpServer first({{{ClosingReply("302 Found", "Location: a\r\n", "")}, true},
+                              {{ClosingReply("302 Found", "Location: b\r\n", "")}, true},
+                              {{ClosingReply("200 OK", "", ResultPage("http://h/1.jpg"))}, true}});
+    Upload(first.BaseURL());
+    ASSERT_EQ(recorder_.journal.size(), 2u);
+  }
+  recorder_ = {};
+  std::vector<std::string> requests;
+  test::LoopbackServer server(
+      [&](test::PeerConnection& peer) {
+        size_t offset = 0;
+        requests.push_back(test::ReadRequest(peer, offset));
+        if (requests.size() == 1) {
+          peer.Close();
+          return;
+        }
+        peer.Send(ClosingReply("200 OK", "", "<p>accueil</p>"));
+        peer.Close();
+      },
+      3);
+  Upload("http://127.0.0.1:" + std::to_string(server.Port()) + "/");
+  server.Join();
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_EQ(requests[0].rfind("POST /envoyer.php HTTP/1.0\r\n", 0), 0u);
+  // No Location came in this upload: the follow-ups ask for the base itself.
+  EXPECT_EQ(requests[1].rfind("GET / HTTP/1.1\r\n", 0), 0u);
+  EXPECT_EQ(requests[2].rfind("GET / HTTP/1.1\r\n", 0), 0u);
+  EXPECT_TRUE(recorder_.journal.empty());
+  EXPECT_EQ(recorder_.links, (Texts{kNoImageAddress}));
+}
+
+// ------------------------------------------------------ the low-speed limit
+
+// The program's limits a hundred times faster: spans of 300 ms in which at
+// least 300 bytes must move, a head whole within 300 ms; each wait alone
+// could last 5 s.
+class UploadSpeedTest : public UploadTest {
+ protected:
+  UploadSpeedTest() {
+    but_.SetReadTimeout(5000);
+    but_.SetReplyHeadTimeout(300);
+    but_.SetLowSpeedLimit(1000, 300);
+  }
+  using Clock = std::chrono::steady_clock;
+};
+
+TEST_F(UploadSpeedTest, ADripHostFailsEachPhaseByTheLimit) {
+  // One byte every 20 ms: of the head, then of a body that says it is long.
+  const auto drip = [](test::PeerConnection& peer, const std::string& bytes) {
+    for (const char c : bytes) {
+      if (!peer.Send(std::string(1, c))) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  };
+  for (const bool in_body : {false, true}) {
+    recorder_ = {};
+    test::LoopbackServer server(
+        [&](test::PeerConnection& peer) {
+          size_t offset = 0;
+          test::ReadRequest(peer, offset);
+          if (in_body) peer.Send("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n");
+          drip(peer, in_body ? std::string(400, 'x') : "HTTP/1.1 302 Found\r\nLocation: a\r\n\r\n" + std::string(300, ' '));
+        },
+        3, std::chrono::seconds(30));
+    const auto start = Clock::now();
+    Upload("http://127.0.0.1:" + std::to_string(server.Port()) + "/");
+    // Three phases of about 300 ms, where each byte alone would have kept
+    // them going for 8 s.
+    EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(3 * 300 + 2000)) << in_body;
+    EXPECT_EQ(recorder_.statuses.back(), kFailed);
+    EXPECT_TRUE(recorder_.journal.empty());
+  }
+}
+
+// A slow uplink: each send takes at most 1,000 bytes, 10 ms after the one
+// before (100 kB/s, a hundred times the limit). A host reading slowly would
+// not do: the system's own flow control then moves bytes in bursts far apart.
+class SlowUplink final : public TNetIOHandlerSocket {
+ public:
+  int64_t Send(const void* buffer, int64_t count, int timeout_ms, int& error) override {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return TNetIOHandlerSocket::Send(buffer, std::min<int64_t>(count, 1000), timeout_ms, error);
+  }
+};
+
+// The file takes ten spans and more, and goes through.
+TEST_F(UploadSpeedTest, ASlowButSteadyUploadGoesThrough) {
+  const std::string big = test::RandomBytes(300'000, 11);
+  const std::string path = dir_.WriteFile("gros.jpg", big);
+  SlowUplink uplink;
+  but_.SetIOHandler(&uplink);
+  ScriptedHttpServer server({{{ClosingReply("200 OK", "", ResultPage("http://h/gros.jpg"))}, true},
+                             {{ClosingReply("200 OK", "", "")}, true},
+                             {{ClosingReply("200 OK", "", "")}, true}},
+                            std::chrono::seconds(60));
+  const auto start = Clock::now();
+  UploadCapture(but_, server.BaseURL(), path, recorder_.Hooks());
+  EXPECT_GT(Clock::now() - start, std::chrono::milliseconds(3000));
+  EXPECT_EQ(recorder_.links, (Texts{"[img]http://h/gros.jpg[/img]"}));
+  const Texts requests = server.Requests();
+  ASSERT_FALSE(requests.empty());
+  EXPECT_NE(requests[0].find(big), std::string::npos);
+  but_.SetIOHandler(nullptr);
 }
 
 }  // namespace
