@@ -84,11 +84,12 @@ void TCapturePipeline::Preview() {
 void TCapturePipeline::RunAction() {
   const int action = ports_.Window.Action();
   if (action >= kActionSave) sauvegardeimage();
-  const bool hosted = action >= kActionUpload && poster();
+  const TUploadCheck check = action >= kActionUploadOnly ? TUploadCheck::ucFetchBack : TUploadCheck::ucTag;
+  const bool hosted = action >= kActionUpload && poster(check);
   if (action < kActionUploadOnly) return;
   // The saved file is the only copy of a capture the host did not take: it
-  // goes only once the capture is hosted, and otherwise stays where the user
-  // is told.
+  // goes only once the host is seen to serve it, and otherwise stays where
+  // the user is told.
   if (hosted) {
     ports_.Folder.Delete(nomimage);
   } else {
@@ -104,20 +105,17 @@ void TCapturePipeline::sauvegardeimage() {
   ShowMessage(kSavedMessagePrefix + nomimage);
 }
 
-bool TCapturePipeline::poster() {
-  bool hosted = false;
+bool TCapturePipeline::poster(TUploadCheck check) {
   TUploadHooks hooks;
   hooks.addstatus = [this](const std::string& message, TColor color) { ports_.Status.ShowStatus(message, color); };
   // The host has the file once a redirect comes: a journal that cannot be
   // written is reported, and the upload goes on to fetch the forum tag.
   hooks.journal = [this](const std::string& line) { Guarded([&] { ports_.Journal.WriteLine(line); }); };
-  hooks.addlink = [this, &hosted](const std::string& link) {
-    hosted = link != kNoImageAddress;
+  hooks.addlink = [this](const std::string& link) {
     ports_.Links.AddLine(link);
     ports_.Links.CopyAllToClipboard();
   };
-  ports_.Host.Upload(nomimage, hooks);
-  return hosted;
+  return ports_.Host.Upload(nomimage, hooks, check);
 }
 
 }  // namespace vitrix

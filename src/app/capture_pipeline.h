@@ -14,6 +14,7 @@
 #include <string>
 
 #include "app/capture_ports.h"
+#include "publish/upload.h"
 
 namespace vitrix {
 
@@ -60,8 +61,9 @@ class TCapturePipeline {
   // line and the redirects go to the journal (a journal that cannot be
   // written is reported and the upload goes on); the forum tag, or
   // kNoImageAddress, becomes the links box's last line and the box's whole
-  // text goes to the clipboard. True when the host gave a forum tag.
-  bool poster();
+  // text goes to the clipboard. True when the host gave a forum tag (with
+  // ucFetchBack: and serves the file's very bytes at its address).
+  bool poster(TUploadCheck check = TUploadCheck::ucTag);
 
  private:
   // The steps of a tick that run with the clipboard held.

@@ -14,6 +14,7 @@ namespace vitrix {
 
 class TPicture;
 struct TUploadHooks;
+enum class TUploadCheck;
 
 // The capture editor: its picture is the capture, from the import to the
 // next capture.
@@ -43,9 +44,11 @@ class IImageHost {
   virtual ~IImageHost() = default;
   // Uploads the file at path. The phases go to hooks.addstatus, the redirect
   // addresses to hooks.journal, and the forum tag (or kNoImageAddress when
-  // the host gave none) to hooks.addlink once, at the end. Raises only when
-  // the upload could not start (the file cannot be read).
-  virtual void Upload(const std::string& path, const TUploadHooks& hooks) = 0;
+  // the host gave none) to hooks.addlink once, at the end. With ucFetchBack
+  // the tag counts only when the host serves the file's very bytes at its
+  // address. Returns whether the upload gave a tag that counts. Raises only
+  // when the upload could not start (the file cannot be read).
+  virtual bool Upload(const std::string& path, const TUploadHooks& hooks, TUploadCheck check) = 0;
 };
 
 // The main window's settings and its watch.

@@ -32,8 +32,8 @@ void TWorkFolderCaptures::SaveJpeg(TPicture& picture, int quality, const std::st
 // A capture that stays behind is not worth a message.
 void TWorkFolderCaptures::Delete(const std::string& path) { DeleteFile(path); }
 
-void TImageHostUpload::Upload(const std::string& path, const TUploadHooks& hooks) {
-  UploadCapture(but_, ServiceBaseURL(), path, hooks);
+bool TImageHostUpload::Upload(const std::string& path, const TUploadHooks& hooks, TUploadCheck check) {
+  return UploadCapture(but_, ServiceBaseURL(), path, hooks, check);
 }
 
 }  // namespace vitrix

@@ -48,7 +48,7 @@ class TWorkFolderCaptures final : public ICaptureFolder {
 class TImageHostUpload final : public IImageHost {
  public:
   explicit TImageHostUpload(TNetHTTP& but) : but_(but) {}
-  void Upload(const std::string& path, const TUploadHooks& hooks) override;
+  bool Upload(const std::string& path, const TUploadHooks& hooks, TUploadCheck check) override;
 
  private:
   TNetHTTP& but_;

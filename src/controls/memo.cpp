@@ -1,6 +1,7 @@
 #include "controls/memo.h"
 
 #include <QTextCursor>
+#include <QTextOption>
 
 #include "platform/qt_text.h"
 #include "platform/text_clipboard.h"
@@ -21,7 +22,11 @@ QString WithLf(std::string_view text) { return ToQString(ReplaceAll(ReplaceAll(t
 
 }  // namespace
 
-TMemo::TMemo(QWidget* parent) : QPlainTextEdit(parent) {}
+// Lines are wrapped at the box's edge wherever they reach it. Looking for a
+// word boundary instead costs the layout a pass over the rest of a line for
+// every row it makes: a line of a megabyte without a blank, which a forum
+// tag is, then takes minutes to show.
+TMemo::TMemo(QWidget* parent) : QPlainTextEdit(parent) { setWordWrapMode(QTextOption::WrapAnywhere); }
 
 std::string TMemo::Text() const { return WithCrLf(toPlainText()); }
 

@@ -276,6 +276,10 @@ TEST_P(CaptureRowsTest, APressLeavesWhatTheActionAndTheAnswersSay) {
   EXPECT_EQ(Messages(), InFolder(messages));
   EXPECT_EQ(FilesLeft(), row.Files);
   EXPECT_EQ(desk_.uploads, InFolder(row.Uploads));
+  // Only the upload that deletes the file afterwards asks for the proof that
+  // the host holds it.
+  const TUploadCheck check = row.Action == 3 ? TUploadCheck::ucFetchBack : TUploadCheck::ucTag;
+  EXPECT_EQ(desk_.checks, std::vector<TUploadCheck>(row.Uploads.size(), check));
   EXPECT_EQ(JournalLines(), row.Journal);
   EXPECT_EQ(desk_.links, row.Links);
   EXPECT_EQ(desk_.copies, row.Clipboard);

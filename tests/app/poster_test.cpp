@@ -175,7 +175,9 @@ TEST_F(PosterTest, TwoUploadsGiveTwoLinesInTheBoxAndOnTheClipboard) {
 // A request that fails before any reply leaves the last reply in the client:
 // each phase of an upload to a host that went away sees the 302 that ended
 // the upload before, and asks for that reply's Location again.
-TEST_F(PosterTest, AHostGoneAtALaterUploadLeavesTheLastReplyInPlace) {
+// The client keeps the last reply it read, but a request that got none
+// follows and journals nothing of it: the redirects are journalled once.
+TEST_F(PosterTest, AHostGoneAtALaterUploadLeavesTheLastReplyInPlaceButUnused) {
   std::optional<ScriptedHttpServer> host(std::vector<test::ScriptedConnection>{
       {{Redirect("a")}, true}, {{Redirect("b")}, true}, {{Redirect("c")}, true}});
   const std::string b = host->BaseURL();
@@ -185,7 +187,7 @@ TEST_F(PosterTest, AHostGoneAtALaterUploadLeavesTheLastReplyInPlace) {
 
   PostTo(b);
   EXPECT_EQ(form_.but.ResponseCode(), 302);
-  EXPECT_EQ(JournalAfterStart(), (Texts{b + "a", b + "b", b + "c", b + "c", b + "c", b + "c"}));
+  EXPECT_EQ(JournalAfterStart(), (Texts{b + "a", b + "b", b + "c"}));
   EXPECT_EQ(form_.affurl->Text(), kNotFound + "\r\n" + kNotFound + "\r\n");
   EXPECT_EQ(Status(), kFailed);
   EXPECT_TRUE(desktop_.dialogs.Shown().empty());

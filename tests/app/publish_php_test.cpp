@@ -4,6 +4,7 @@
 // the image is served at the tag's address.
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -12,15 +13,21 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "controls/canvas_button.h"
 #include "controls/memo.h"
+#include "controls/radio_group.h"
 #include "controls/status_bar.h"
 #include "editor/capture_editor.h"
 #include "editor/image_control.h"
 #include "editor/toolbox.h"
 #include "picture/bitmap.h"
+#include "picture/clipboard.h"
+#include "platform/testing/scripted_clipboard_device.h"
 #include "platform/testing/scripted_dialogs.h"
+#include "platform/testing/scripted_print_screen.h"
 #include "platform/testing/scripted_documents_folder.h"
 #include "platform/testing/scripted_text_clipboard.h"
+#include "support/loopback_server.h"
 #include "support/php_server.h"
 #include "support/sample_images.h"
 #include "support/scoped_env.h"
@@ -102,6 +109,49 @@ TEST_F(PublishToImageHostTest, AFileTheHostRefusesGivesNoTagAndAFailure) {
   EXPECT_EQ(form1_.affurl->Text(), "Pas d'url image trouv\xE9" "e\r\n");
   EXPECT_EQ(form1_.Statusb->PanelText(0), "Echec de l'envoi du fichier");
   EXPECT_TRUE(StoredImages().empty());
+}
+
+// The upload-only action through a whole watch tick: the saved file goes
+// only once the host serves its very bytes at the tag's address; a file no
+// host took stays, and the user is told where.
+TEST_F(PublishToImageHostTest, UploadOnlyDeletesTheFileOnceTheHostServesIt) {
+  ASSERT_NE(host_.Port(), 0);
+  TScriptedPrintScreen key;
+  TScopedPlatform<IPrintScreen> use_key(key);
+  TScriptedClipboardDevice clipboard;
+  TScopedPlatform<IClipboardDevice> use_clipboard(clipboard);
+  form1_.cg->SetItemIndex(3);
+  form1_.prevauto->setChecked(false);
+  form1_.Bout1Click(form1_.Bout1);
+  desktop_.dialogs.Clear();
+
+  clipboard.Add(CF_BITMAP, test::VariedSampleImage(320, 200));
+  desktop_.dialogs.Script({mrNo});
+  key.Press();
+  form1_.UtilisationGetKeyState();
+  const std::string first = form1_.Pipeline().nomimage;
+  EXPECT_FALSE(std::filesystem::exists(first));
+  ASSERT_EQ(StoredImages().size(), 1u);
+  EXPECT_NE(form1_.affurl->Text().find("[img]http://127.0.0.1:"), std::string::npos);
+  EXPECT_EQ(form1_.Statusb->PanelText(0), "Fichier exp\xE9" "di\xE9 avec succ\xE8s");
+  ASSERT_EQ(desktop_.dialogs.Shown().size(), 2u);
+
+  // A host that cannot be reached holds nothing.
+  {
+    test::RefusingPort gone;
+    test::ScopedEnv elsewhere("VITRIX_SERVICE_URL", "http://127.0.0.1:" + std::to_string(gone.Port()));
+    desktop_.dialogs.Script({mrNo});
+    key.Press();
+    form1_.UtilisationGetKeyState();
+  }
+  const std::string second = form1_.Pipeline().nomimage;
+  EXPECT_TRUE(std::filesystem::exists(second));
+  const auto& shown = desktop_.dialogs.Shown();
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown.back().Request.Text,
+            "L'image n'a pas pu \xEAtre h\xE9" "berg\xE9" "e ; elle reste enregistr\xE9" "e sous le nom " + second);
+  EXPECT_EQ(form1_.Statusb->PanelText(0), "Echec de l'envoi du fichier");
+  form1_.Bout1Click(form1_.Bout1);
 }
 
 }  // namespace

@@ -59,6 +59,8 @@ class TScriptedCaptureDesk final : public ICaptureEditor,
   bool timer_on_in_editor = false;
   bool minimised_in_editor = false;
   std::vector<std::string> uploads;
+  // What each upload was asked to check.
+  std::vector<TUploadCheck> checks;
   bool file_there_at_upload = true;
   bool timer_on_in_upload = false;
   std::vector<TStatus> statuses;
@@ -80,7 +82,8 @@ class TScriptedCaptureDesk final : public ICaptureEditor,
   }
 
   // Reports as the upload to the real host does.
-  void Upload(const std::string& path, const TUploadHooks& hooks) override {
+  bool Upload(const std::string& path, const TUploadHooks& hooks, TUploadCheck check) override {
+    checks.push_back(check);
     uploads.push_back(path);
     file_there_at_upload = file_there_at_upload && FileExists(path);
     timer_on_in_upload = timer_on_in_upload || timer_on;
@@ -100,6 +103,7 @@ class TScriptedCaptureDesk final : public ICaptureEditor,
       hooks.addstatus(kStatusUploadFailed, clRed);
       hooks.addlink(kNoImageAddress);
     }
+    return hosted;
   }
 
   bool AutoPreview() const override { return auto_preview; }

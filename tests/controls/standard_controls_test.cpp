@@ -1,7 +1,9 @@
 // The small standard controls the windows are made of.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QRadioButton>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,24 @@ TEST(Memo, LineAddedAfterUnfinishedTextGoesOnALineOfItsOwn) {
   memo.SetText("typed");
   memo.AddLine("x");
   EXPECT_EQ(memo.Text(), "typed\r\nx");
+}
+
+// Laying out a line without blanks must cost in proportion to its length:
+// wrapped at word boundaries, a line of a megabyte took 100 s to show here
+// (64 KiB: 0.5 s, 256 KiB: 7 s), and takes about 0.6 s wrapped anywhere. The
+// bound is far from both, so that only a return of the quadratic cost fails.
+TEST(Memo, AShownLineOfAMegabyteIsLaidOutInLinearTime) {
+  TMemo memo;
+  memo.resize(300, 120);
+  memo.show();
+  QApplication::processEvents();
+  const std::string tag = "[img]http://h.example/" + std::string(1 << 20, 'a') + "[/img]";
+  const auto start = std::chrono::steady_clock::now();
+  memo.AddLine(tag);
+  memo.repaint();
+  QApplication::processEvents();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+  EXPECT_EQ(memo.Text(), tag + "\r\n");
 }
 
 TEST(Memo, CopyPutsTheSelectionOnTheClipboardEvenWhenEmpty) {
