@@ -56,9 +56,14 @@ class TDialogue {
   std::string FollowUp() const { return B_ + location_; }
 
   // Runs one request; a failure is swallowed, after journalling the address
-  // a 302 reply to this very request sent the upload to.
+  // a 302 reply to this very request sent the upload to. Once a request got
+  // no reply at all (the host unreachable, silent past the time limits, or
+  // gone without a word), the later ones are not sent: they would have
+  // nothing of this upload to follow and would only make the user wait
+  // through the same limits again.
   template <class Request>
   void RunPhase(Request&& request) {
+    if (host_lost_) return;
     const int64_t replies_before = but_.RepliesRead();
     try {
       request();
@@ -68,6 +73,7 @@ class TDialogue {
       }
     }
     if (but_.RepliesRead() != replies_before) location_ = but_.Response().Location();
+    else host_lost_ = true;
   }
 
  private:
@@ -75,6 +81,7 @@ class TDialogue {
   const std::string& B_;
   const TUploadHooks& hooks_;
   std::string location_;
+  bool host_lost_ = false;
 };
 
 // The address inside a forum tag made by extraiturl.

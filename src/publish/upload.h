@@ -81,7 +81,8 @@ struct TUploadHooks {
 // Each follow-up request asks for the Location of the last reply of this
 // upload (B alone when none came yet), and only redirects received in this
 // upload are journalled: what a failed request leaves in the client belongs
-// to an earlier reply.
+// to an earlier reply. A request that gets no reply at all ends the
+// dialogue: the later phases are shown but send nothing.
 //
 // With ucFetchBack the tag found is then checked (status kStatusUploadCheck);
 // a check that fails ends the upload as a failure. Returns true when the
