@@ -1,5 +1,8 @@
 #include "publish/upload.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include "http/http_client.h"
 #include "http/multipart_stream.h"
 #include "publish/image_address.h"
@@ -91,6 +94,23 @@ std::string AddressOfTag(const std::string& tag) {
   return tag.substr(kOpen, tag.size() - kOpen - kClose);
 }
 
+// address with the scheme's port written out when it names none. The client
+// keeps the port of its last request for an address without one, which is
+// right for the host's own redirects but not for an image served elsewhere.
+std::string WithExplicitPort(const std::string& address) {
+  const size_t authority = address.find("://");
+  if (authority == std::string::npos) return address;
+  const size_t start = authority + 3;
+  const size_t end = std::min(address.find_first_of("/?#", start), address.size());
+  const std::string_view host_port = std::string_view(address).substr(start, end - start);
+  const size_t after_host = host_port.empty() || host_port.front() != '[' ? host_port.rfind('@') + 1 : host_port.find(']');
+  if (host_port.find(':', after_host == std::string_view::npos ? 0 : after_host) != std::string_view::npos) {
+    return address;
+  }
+  const std::string port = address.starts_with("https:") ? ":443" : ":80";
+  return address.substr(0, end) + port + address.substr(end);
+}
+
 // Whether the image at address, fetched through but, is exactly the bytes
 // of the file nomimage. Any failure of the request, a redirect or another
 // reply than 200 included, says it is not.
@@ -102,7 +122,7 @@ bool HostServesFile(TNetHTTP& but, const std::string& address, const std::string
   }
   TBoundedStream fetched(saved.Size());
   try {
-    but.Get(address, &fetched);
+    but.Get(WithExplicitPort(address), &fetched);
   } catch (const std::exception&) {
     return false;
   }

@@ -218,6 +218,18 @@ TEST_F(UploadTest, FetchBackRefusesAnAddressThatDoesNotServeTheFile) {
   }
 }
 
+// An image address without a port is fetched from the scheme's port, not
+// from the port the host's own pages came from: this host, which would serve
+// the file's bytes to a fourth request, never gets one.
+TEST_F(UploadTest, FetchBackTakesTheSchemesPortForAnAddressWithoutOne) {
+  but_.SetReadTimeout(2000);
+  std::vector<test::ScriptedConnection> script = Dialogue("http://127.0.0.1/images/ab.jpg");
+  script.push_back({{ClosingReply("200 OK", "", jpeg_)}, true});
+  ScriptedHttpServer host(script, std::chrono::milliseconds(3000));
+  EXPECT_FALSE(UploadCapture(but_, host.BaseURL(), capture_, recorder_.Hooks(), TUploadCheck::ucFetchBack));
+  EXPECT_EQ(host.Requests().size(), 3u);
+}
+
 // A 200 page that merely holds the marker and an address, with nothing
 // stored: the address does not answer with the file.
 TEST_F(UploadTest, FetchBackSeesThroughAFakeSuccessPage) {
