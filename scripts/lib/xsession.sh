@@ -4,6 +4,11 @@
 # runs with its usual key bindings except those of Print Screen (it would
 # otherwise hold the key for a screenshot program): on this desktop the key is
 # free unless a test starts a program that takes it.
+#
+# With XSESSION_PRINT_COMMAND set, openbox keeps Debian's stock Print and
+# Alt+Print bindings instead, as a user's desktop has them; they run that
+# command where the stock configuration runs scrot (a missing program, or a
+# stand-in screenshot tool).
 # Source this file, then:
 #   xsession_start DIR   starts both, exports DISPLAY (DIR holds their logs)
 #   xsession_run DIR CMD starts CMD on it with a fresh home in DIR/home
@@ -43,7 +48,12 @@ xsession_start() {
   DISPLAY=":$(cat "$dir/display")"
   export DISPLAY
   local config=()
-  if [ -r /etc/xdg/openbox/rc.xml ]; then
+  if [ -n "${XSESSION_PRINT_COMMAND:-}" ]; then
+    grep -q '<keybind key="Print">' /etc/xdg/openbox/rc.xml 2>/dev/null ||
+      { echo "xsession: no stock Print binding in /etc/xdg/openbox/rc.xml" >&2; return 1; }
+    sed "s#<command>scrot#<command>$XSESSION_PRINT_COMMAND#" /etc/xdg/openbox/rc.xml >"$dir/openbox-rc.xml"
+    config=(--config-file "$dir/openbox-rc.xml")
+  elif [ -r /etc/xdg/openbox/rc.xml ]; then
     sed '/<keybind key="\(A-\)\{0,1\}Print">/,/<\/keybind>/d' /etc/xdg/openbox/rc.xml >"$dir/openbox-rc.xml"
     config=(--config-file "$dir/openbox-rc.xml")
   fi

@@ -14,7 +14,7 @@ TPicture& TEditorForm::Picture() { return Form2->Image1->Picture(); }
 
 void TEditorForm::Show() {
   if (Form2 == nullptr) return;
-  Form2->move(0, 0);
+  Form2->SetPosition(0, 0);
   Form2->exec();
 }
 

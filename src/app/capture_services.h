@@ -20,7 +20,8 @@ inline constexpr const char* kNoWorkFolderError =
 class TEditorForm final : public ICaptureEditor {
  public:
   TPicture& Picture() override;
-  // Places the editor at the screen's top-left corner and shows it modally.
+  // Places the editor at the screen's top-left corner (or as near as the
+  // desktop's panels let it) and shows it modally.
   void Show() override;
 };
 

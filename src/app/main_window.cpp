@@ -15,6 +15,7 @@
 #include "controls/status_bar.h"
 #include "controls/timer.h"
 #include "controls/up_down.h"
+#include "controls/window_placement.h"
 #include "publish/upload.h"
 #include "platform/documents_folder.h"
 #include "platform/guard.h"
@@ -74,8 +75,10 @@ TForm1::~TForm1() {
 void TForm1::CreateControls() {
   setWindowTitle(ToQString("upload d'image et r\xE9" "cup\xE9" "ration d'URL pour forum"));
   SetWindowFont(*this);
-  move(339, 248);
   resize(kClientWidth, kClientHeight);
+  // The designed place, unless the window would not be whole on the screen
+  // there (a small or scaled screen).
+  (new TWindowPlacement(*this))->PlaceAt(QPoint(339, 248));
 
   Bout1 = MakeGradientButton(this, {0, 0, 161, 25, "Activer la surveillance", -11, clGreen, clGreen, clSilver});
   zap = MakeGradientButton(this, {168, 0, 137, 25, "Vider le dossier travail", -8, clDarkBlue, clSilver, clBlack});

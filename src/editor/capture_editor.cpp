@@ -6,8 +6,11 @@
 #include "controls/color_dialog.h"
 #include "controls/fonts.h"
 #include "controls/qt_input.h"
+#include "controls/window_placement.h"
 #include "editor/editor_model.h"
 #include "editor/image_control.h"
+#include "editor/picture_view.h"
+#include "editor/view_fit.h"
 #include "editor/toolbox.h"
 #include "picture/banner.h"
 #include "platform/dialogs.h"
@@ -26,7 +29,10 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
   SetWindowFont(*this);
   move(198, 110);
 
+  placement_ = new TWindowPlacement(*this);
+  placement_->OnFrameChange = [this] { FitToPicture(); };
   Image1 = new TImageControl(this);
+  view_ = new TPictureView(*Image1, this);
   Image1->OnResize = [this](QObject*) { FitToPicture(); };
   Image1->Image().SetBounds(0, 0, 468, 60);
   Image1->Image().SetAutoSize(true);
@@ -53,8 +59,19 @@ TForm2::~TForm2() {
   if (Form2 == this) Form2 = nullptr;
 }
 
-// The client area is exactly the picture's control.
-void TForm2::FitToPicture() { setFixedSize(Image1->width(), Image1->height()); }
+// The client area is exactly the picture's control when the picture fits on
+// the screen, and the room the screen leaves otherwise.
+void TForm2::FitToPicture() {
+  const TViewFit fit = FitView(Image1->NaturalSize(), placement_->Room(), view_->BarExtent());
+  view_->SetFit(fit);
+  setFixedSize(fit.Client);
+  placement_->Place();
+}
+
+void TForm2::SetPosition(int Left, int Top) {
+  placement_->PlaceAt(QPoint(Left, Top));
+  FitToPicture();
+}
 
 void TForm2::setVisible(bool visible) {
   const bool opening = visible && !isVisible();
@@ -63,6 +80,8 @@ void TForm2::setVisible(bool visible) {
   // error there is reported and the window shows all the same.
   if (opening) escape_down_ = false;
   if (opening) Guarded([this] { FormShow(this); });
+  // The screen may have changed since the picture came.
+  if (opening) FitToPicture();
   if (closing) Guarded([this] { FormClose(this); });
   QDialog::setVisible(visible);
 }

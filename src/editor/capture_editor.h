@@ -5,7 +5,9 @@
 // dragged with the left button gets the toolbox's tool on release (filled
 // rectangle, outline or crop); a right press opens the toolbox; releasing Esc
 // restores the last selection's area from the backup taken at opening, and
-// Shift+Esc the whole picture. The window takes the picture's size.
+// Shift+Esc the whole picture. The window takes the picture's size, one
+// picture pixel per screen pixel; when that does not fit on the screen it
+// takes what the screen leaves and shows scroll bars (picture_view.h).
 
 #include <QDialog>
 #include <cstdint>
@@ -18,6 +20,8 @@ namespace vitrix {
 
 class TEditorModel;
 class TImageControl;
+class TPictureView;
+class TWindowPlacement;
 
 inline constexpr const char* kEditorHelpText =
     "Vous pouvez masquer des informations en s\xE9" "lectionnant les zones \xE0 surcharger, choix de la "
@@ -28,9 +32,16 @@ class TForm2 : public QDialog {
   explicit TForm2(QWidget* parent = nullptr);
   ~TForm2() override;
 
-  // The picture, at the window's client origin: picture and client
-  // coordinates are the same numbers.
+  // The picture, at the window's client origin. Picture and client
+  // coordinates are the same numbers on an unscaled screen with the picture
+  // unscrolled; the control converts them otherwise.
   TImageControl* Image1;
+  // The client area: Image1 and, when needed, its scroll bars.
+  TPictureView* View() const { return view_; }
+
+  // Places the window's frame at (Left, Top), or just far enough from it to
+  // be whole on the screen's available area.
+  void SetPosition(int Left, int Top);
 
   // The selection, the backup and the rubber band (zone, trace, sauvegarde),
   // kept for as long as the window lives.
@@ -60,6 +71,8 @@ class TForm2 : public QDialog {
   TTool ChosenTool() const;
   void FitToPicture();
 
+  TPictureView* view_;
+  TWindowPlacement* placement_;
   std::unique_ptr<TEditorModel> editing_;
   // Esc was pressed in this window and not yet released.
   bool escape_down_ = false;

@@ -1,17 +1,21 @@
 #pragma once
 
 // The image control on screen: a thin widget around the image model
-// (picture/image.h). It shows the picture at its natural size, draws a frame
-// over it on request (never into it), follows the model's size and reports
-// the pointer in picture coordinates. Only the parts that changed are
-// repainted: the whole control when the picture changed, and only the
-// frame's old and new pixels when the frame moved.
+// (picture/image.h). It shows the picture one picture pixel per screen pixel
+// whatever the desktop's scale (picture_scale.h), draws a frame over it on
+// request (never into it) and reports the pointer in picture coordinates.
+// When the window cannot hold the whole picture the control shows part of it,
+// from a scroll origin its owner sets. Only the parts that changed are
+// repainted: the whole control when the picture changed or scrolled, and only
+// the frame's old and new pixels when the frame moved.
 
 #include <QWidget>
 #include <memory>
 
 #include "controls/events.h"
 #include "picture/image.h"
+
+class QMouseEvent;
 
 namespace vitrix {
 
@@ -30,10 +34,22 @@ class TImageControl : public QWidget {
   void SetOverlayFrame(const TRect& rect, TColor color);
   const TRect& OverlayFrame() const { return frame_; }
 
+  // The size (logical pixels) that shows every pixel of the picture.
+  QSize NaturalSize() const;
+  // The picture pixel shown at the control's top-left corner: (0, 0) unless
+  // the owner scrolled the picture.
+  QPoint Origin() const { return origin_; }
+  void SetOrigin(QPoint origin);
+  // Screen (device) pixels per logical pixel.
+  double Ratio() const { return devicePixelRatioF(); }
+  // The picture pixel under the pointer of a mouse event sent to this control
+  // (picture_scale.h gives the rule).
+  QPoint PicturePixelAt(const QMouseEvent& event) const;
+
   TMouseEvent OnMouseDown;
   TMouseMoveEvent OnMouseMove;
   TMouseEvent OnMouseUp;
-  // Raised after the control took the model's place and size.
+  // Raised after the control took the model's place and its natural size.
   TNotifyEvent OnResize;
 
  protected:
@@ -48,10 +64,14 @@ class TImageControl : public QWidget {
   const TBitmap* Pixels();
   void ModelResized();
   void PictureInvalidated();
+  // The logical area showing a rectangle of picture pixels.
+  QRect LogicalRectOf(const TRect& picture_rect) const;
+  QRegion FrameRegion(const TRect& frame) const;
 
   TImage image_;
   TRect frame_;
   TColor frame_color_ = clBlack;
+  QPoint origin_;
   std::unique_ptr<TBitmap> rendered_;
   bool rendered_stale_ = true;
 };

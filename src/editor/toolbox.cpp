@@ -6,6 +6,7 @@
 
 #include "controls/color_dialog.h"
 #include "controls/fonts.h"
+#include "controls/window_placement.h"
 #include "platform/guard.h"
 #include "platform/qt_text.h"
 
@@ -33,8 +34,8 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowCloseButtonHint);
   SetWindowFont(*this);
-  move(198, 110);
   resize(kClientWidth, kClientHeight);
+  (new TWindowPlacement(*this))->PlaceAt(QPoint(198, 110));
 
   // Declaration order; the tab order is rp, choixcolor, rv, rc.
   rp = MakeRadioButton(this, "Rectangle plein", 8);

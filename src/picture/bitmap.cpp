@@ -57,6 +57,10 @@ void TBitmap::SetImage(const QImage& image) {
   } else {
     image_ = image.convertToFormat(QImage::Format_RGB32);
   }
+  // A bitmap's pixels are its units. A picture grabbed on a scaled screen
+  // (or named like "shot@2x.png") comes with a device pixel ratio, which
+  // would make every drawing on it land at scaled coordinates.
+  if (!image_.isNull()) image_.setDevicePixelRatio(1.0);
   Changed();
 }
 

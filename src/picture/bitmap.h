@@ -46,7 +46,8 @@ class TBitmap : public TGraphic {
   // Makes this bitmap a copy of source, palette included (pixels shared
   // until one side changes).
   void Assign(const TBitmap& source);
-  // Takes the pixels of an image, converted to 32 bits when needed.
+  // Takes the pixels of an image, converted to 32 bits when needed, one
+  // unit per pixel whatever the image's device pixel ratio.
   void SetImage(const QImage& image);
 
   const QImage& Image() const { return image_; }

@@ -48,9 +48,13 @@ QImage CaptureRootWindow(xcb_window_t root) {
   if (screen == nullptr) return {};
   // Grabbing the root window itself (rather than "the screen") takes its full
   // size, that is every monitor, whatever part of it Qt's screen covers.
+  // On a scaled desktop the grab has every device pixel of the screen but
+  // says it is to be shown at the scale; the capture is the pixels alone.
   const QPixmap pixmap = screen->grabWindow(root);
   if (pixmap.isNull()) return {};
-  return pixmap.toImage().convertToFormat(QImage::Format_RGB32);
+  QImage picture = pixmap.toImage().convertToFormat(QImage::Format_RGB32);
+  picture.setDevicePixelRatio(1.0);
+  return picture;
 }
 
 void PutPictureOnClipboard(const QImage& picture) {
