@@ -1,6 +1,8 @@
 // vitrix: takes Print Screen captures from the clipboard, lets the user mask
 // them, saves them as JPEG files and hosts them for forum posts.
 #include <QByteArray>
+#include <QEvent>
+#include <QFile>
 #include <QImage>
 #include <QTimer>
 #include <cstdio>
@@ -11,6 +13,7 @@
 #include "app/command_line.h"
 #include "app/main_window.h"
 #include "app/program_icon.h"
+#include "controls/status_bar.h"
 #include "editor/capture_editor.h"
 #include "editor/image_control.h"
 #include "editor/toolbox.h"
@@ -36,6 +39,39 @@ void OpenPictureForDevelopers(const char* path) {
   vitrix::Form2->Image1->Picture().SetGraphic(std::move(bitmap));
   vitrix::Form1->voirimage();
 }
+
+// For developers and testers only: with VITRIX_STATUS_LOG naming a file,
+// each text the status line paints is appended to it (UTF-8, one line each,
+// after the colour as RRGGBB), once per change, so that a script can follow
+// what the user is told.
+class TStatusLog final : public QObject {
+ public:
+  TStatusLog(vitrix::TStatusBar& bar, const char* path) : bar_(bar), file_(QString::fromLocal8Bit(path)) {
+    file_.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered);
+    bar.installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == &bar_ && event->type() == QEvent::Paint && file_.isOpen()) {
+      const vitrix::TColor color = bar_.FontColor();
+      const std::string line = QStringLiteral("%1%2%3 ")
+                                   .arg(vitrix::GetRValue(color), 2, 16, QLatin1Char('0'))
+                                   .arg(vitrix::GetGValue(color), 2, 16, QLatin1Char('0'))
+                                   .arg(vitrix::GetBValue(color), 2, 16, QLatin1Char('0'))
+                                   .toStdString() +
+                               vitrix::Cp1252ToUtf8(bar_.PanelText(0)) + "\n";
+      if (line != last_) file_.write(line.data(), static_cast<qint64>(line.size()));
+      last_ = line;
+    }
+    return false;
+  }
+
+ private:
+  vitrix::TStatusBar& bar_;
+  QFile file_;
+  std::string last_;
+};
 
 // Writes a text of the program (Windows-1252) for the terminal, which reads
 // UTF-8; false when it could not be written.
@@ -86,6 +122,10 @@ int main(int argc, char** argv) {
   vitrix::Form2 = &form2;
   vitrix::TForm3 form3;
   vitrix::Form3 = &form3;
+  std::unique_ptr<TStatusLog> status_log;
+  if (const char* path = std::getenv("VITRIX_STATUS_LOG"); path != nullptr && *path != '\0') {
+    status_log = std::make_unique<TStatusLog>(*form1.Statusb, path);
+  }
   form1.show();
   if (const char* picture = std::getenv("VITRIX_OPEN_PICTURE"); picture != nullptr && *picture != '\0') {
     QTimer::singleShot(0, &form1, [picture] { vitrix::Guarded([picture] { OpenPictureForDevelopers(picture); }); });

@@ -155,22 +155,34 @@ void TForm1::Bout1Click(QObject*) {
   if (!Timer1->Enabled()) {
     // Without a readable keyboard the watch would never see a press: it stays
     // off and the status line says why.
-    if (const char* blind = PrintScreenStartMessage(PrintScreen().Start())) {
+    const TPrintScreenStart start = PrintScreen().Start();
+    if (const char* blind = PrintScreenStartMessage(start)) {
       addstatus(blind, clRed);
       return;
     }
+    key_held_elsewhere_ = start == TPrintScreenStart::psHeldByOtherProgram;
     // The new begin colour shows with the caption change that repaints.
     Bout1->Gradient().SetBeginColor(clRed);
     Timer1->SetEnabled(true);
     Bout1->SetCaption("D\xE9" "sactiver la surveillance");
-    addstatus(kStatusWatchOn, clGreen);
+    ShowWatchOn();
   } else {
     Bout1->Gradient().SetBeginColor(clGreen);
     Timer1->SetEnabled(false);
     PrintScreen().Stop();
     Bout1->SetCaption("Activer la surveillance");
     addstatus(kStatusWatchOff, clGreen);
+    Statusb->setToolTip({});
+    no_picture_shown_ = false;
   }
+}
+
+// When another program holds the key, the user learns it at once: a press
+// then depends on that program putting its picture on the clipboard.
+void TForm1::ShowWatchOn() {
+  addstatus(key_held_elsewhere_ ? kStatusWatchOnHeldElsewhere : kStatusWatchOn, clGreen);
+  Statusb->setToolTip(key_held_elsewhere_ ? ToQString(kHintHeldElsewhere) : QString());
+  no_picture_shown_ = false;
 }
 
 void TForm1::zapClick(QObject*) {
@@ -188,7 +200,18 @@ void TForm1::FormShow(QObject*) {
 // The field shows the position the click is moving to.
 void TForm1::cjpgChanging(QObject*, bool&, int32_t NewPosition) { acjpg->setText(ToQString(IntToStr(NewPosition))); }
 
-void TForm1::Timer1Timer(QObject*) { UtilisationGetKeyState(); }
+// After the tick: a press the other program answered with no picture is
+// said in the status line, until the next press brings one or the watch
+// goes off.
+void TForm1::Timer1Timer(QObject*) {
+  UtilisationGetKeyState();
+  if (PrintScreen().PressWithoutPicture()) {
+    addstatus(kStatusNoPictureCame, clRed);
+    Statusb->setToolTip(ToQString(kHintNoPictureCame));
+    no_picture_shown_ = true;
+  }
+}
+
 void TForm1::UtilisationGetKeyState() { pipeline_.UtilisationGetKeyState(); }
 void TForm1::voirimage() { pipeline_.voirimage(); }
 void TForm1::sauvegardeimage() { pipeline_.sauvegardeimage(); }
@@ -203,7 +226,12 @@ void TForm1::RestoreFromMinimised() {
   setWindowState(windowState() & ~Qt::WindowMinimized);
 }
 
-void TForm1::SetWatchTimer(bool enabled) { Timer1->SetEnabled(enabled); }
+// The timer is paused when a press brought its picture: a notice that an
+// earlier press brought none no longer holds.
+void TForm1::SetWatchTimer(bool enabled) {
+  if (!enabled && no_picture_shown_) ShowWatchOn();
+  Timer1->SetEnabled(enabled);
+}
 
 // The window takes no input while the host is asked; the text is painted now
 // so that a slow host shows where the upload waits.

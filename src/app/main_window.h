@@ -33,6 +33,21 @@ class TUpDown;
 inline constexpr const char* kStatusFolderOk = "Dossier ok";
 inline constexpr const char* kStatusWatchOn = "Surveillance en cours";
 inline constexpr const char* kStatusWatchOff = "Surveillance termin\xE9" "e";
+// The watch is on, and another program (the desktop's screenshot tool) holds
+// Print Screen: its picture is awaited on the clipboard after each press.
+inline constexpr const char* kStatusWatchOnHeldElsewhere =
+    "Surveillance en cours : Impr. \xE9" "cran g\xE9r\xE9 par un autre programme";
+// In red: a press brought no picture from that program within the wait.
+inline constexpr const char* kStatusNoPictureCame =
+    "Aucune image : l'autre programme doit copier dans le presse papier";
+// The status line's tip for each of the two: what is going on, at length.
+inline constexpr const char* kHintHeldElsewhere =
+    "Un autre programme (l'outil de capture du bureau) prend la touche Impr. \xE9" "cran : "
+    "vitrix prend l'image que ce programme copie dans le presse papier apr\xE8s chaque appui";
+inline constexpr const char* kHintNoPictureCame =
+    "Impr. \xE9" "cran a \xE9t\xE9 press\xE9" "e, mais aucune image n'est arriv\xE9" "e dans le presse papier. "
+    "Le programme qui g\xE8re la touche enregistre sa capture dans un fichier, ou n'est pas install\xE9 : "
+    "r\xE9glez-le pour qu'il copie sa capture dans le presse papier";
 
 // The window is the capture pipeline's status line, links box and source of
 // settings; its handlers of the pipeline's steps hand them to it.
@@ -97,6 +112,8 @@ class TForm1 : public QWidget, private ICaptureWindow, private IStatusLine, priv
 
  private:
   void CreateControls();
+  // The status line while the watch is on and no press went wrong.
+  void ShowWatchOn();
 
   // What the capture pipeline reads and writes here.
   bool AutoPreview() const override;
@@ -108,6 +125,10 @@ class TForm1 : public QWidget, private ICaptureWindow, private IStatusLine, priv
   void AddLine(const std::string& line) override;
   void CopyAllToClipboard() override;
 
+  // Another program held Print Screen when the watch went on.
+  bool key_held_elsewhere_ = false;
+  // The status line says that a press brought no picture.
+  bool no_picture_shown_ = false;
   TEditorForm editor_;
   TWorkFolderCaptures captures_{dossiertravail};
   TImageHostUpload host_{but};

@@ -65,6 +65,11 @@ class IPrintScreen {
   // reported by one call only.
   virtual int16_t KeyState() = 0;
 
+  // True once after a press that another program handles was forgotten
+  // because no picture reached the clipboard within the wait (that program
+  // saved its capture to a file, or is not there).
+  virtual bool PressWithoutPicture() { return false; }
+
   static std::unique_ptr<IPrintScreen> CreateSystem();
 };
 

@@ -54,8 +54,14 @@ class TPrintScreenLatch {
   // The key check: true once for each press whose picture is on the
   // clipboard; a press left waiting past the expiry is dropped.
   bool Report(int64_t now);
+  // With ppOtherProgram pictures: true once after a press was dropped because
+  // no picture came within the expiry.
+  bool TakeMissedPicture();
   // Forgets the press in progress, if any.
-  void Forget() { state_ = TState::stIdle; }
+  void Forget() {
+    state_ = TState::stIdle;
+    missed_ = false;
+  }
   bool Waiting() const { return state_ == TState::stWaiting || state_ == TState::stChanged; }
 
  private:
@@ -67,12 +73,15 @@ class TPrintScreenLatch {
   };
 
   bool Expired(int64_t now) const { return now - pressed_at_ >= expiry_ms_; }
+  // Drops the press in progress, which brought no picture in time.
+  void Drop();
 
   TPressPicture picture_;
   int64_t expiry_ms_;
   TState state_ = TState::stIdle;
   int64_t pressed_at_ = 0;
   bool key_down_ = false;
+  bool missed_ = false;
 };
 
 }  // namespace vitrix

@@ -39,6 +39,7 @@ class TX11PrintScreen final : public QObject, public IPrintScreen, public QAbstr
   void Stop() override;
   bool Started() const override { return started_.has_value(); }
   int16_t KeyState() override;
+  bool PressWithoutPicture() override { return latch_.TakeMissedPicture(); }
 
   // Whether raw XInput key events arrive (they make short presses visible
   // when another client holds the key).

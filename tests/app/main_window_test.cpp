@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -179,10 +180,57 @@ TEST_F(MainWindowTest, AWatchThatCannotSeeTheKeyStaysOffAndSaysWhy) {
   }
   // Once the key can be read, the next click switches the watch on.
   TForm1 form;
-  key_.SetStartAnswer(TPrintScreenStart::psHeldByOtherProgram);
+  key_.SetStartAnswer(TPrintScreenStart::psCaptures);
   form.Bout1Click(form.Bout1);
   EXPECT_TRUE(form.Timer1->Enabled());
   EXPECT_EQ(form.Statusb->PanelText(0), "Surveillance en cours");
+  EXPECT_TRUE(form.Statusb->toolTip().isEmpty());
+}
+
+// When the desktop's screenshot tool holds Print Screen, the status line says
+// so from the start; a press that brought no picture is told in red until the
+// next press brings one or the watch goes off.
+TEST_F(MainWindowTest, KeyHeldByAnotherProgramIsToldAndSoIsAPressThatBroughtNoPicture) {
+  TForm1 form;
+  key_.SetStartAnswer(TPrintScreenStart::psHeldByOtherProgram);
+  form.Bout1Click(form.Bout1);
+  EXPECT_TRUE(form.Timer1->Enabled());
+  EXPECT_EQ(form.Statusb->PanelText(0), "Surveillance en cours : Impr. \xE9" "cran g\xE9r\xE9 par un autre programme");
+  EXPECT_EQ(form.Statusb->FontColor(), clGreen);
+  EXPECT_EQ(FromQString(form.Statusb->toolTip()), kHintHeldElsewhere);
+
+  form.Timer1Timer(form.Timer1);
+  EXPECT_EQ(form.Statusb->PanelText(0), kStatusWatchOnHeldElsewhere) << "changed with no press";
+  key_.MissPicture();
+  form.Timer1Timer(form.Timer1);
+  EXPECT_EQ(form.Statusb->PanelText(0), "Aucune image : l'autre programme doit copier dans le presse papier");
+  EXPECT_EQ(form.Statusb->FontColor(), clRed);
+  EXPECT_EQ(FromQString(form.Statusb->toolTip()), kHintNoPictureCame);
+  form.Timer1Timer(form.Timer1);
+  EXPECT_EQ(form.Statusb->PanelText(0), kStatusNoPictureCame) << "the notice went before a press came";
+
+  // A press comes through (the clipboard holds no picture, so the tick ends
+  // there): the watch goes on as before.
+  key_.Press();
+  form.Timer1Timer(form.Timer1);
+  EXPECT_EQ(form.Statusb->PanelText(0), kStatusWatchOnHeldElsewhere);
+  EXPECT_EQ(form.Statusb->FontColor(), clGreen);
+  EXPECT_TRUE(form.Timer1->Enabled());
+
+  key_.MissPicture();
+  form.Timer1Timer(form.Timer1);
+  form.Bout1Click(form.Bout1);
+  EXPECT_EQ(form.Statusb->PanelText(0), "Surveillance termin\xE9" "e");
+  EXPECT_TRUE(form.Statusb->toolTip().isEmpty());
+}
+
+// Panel 0 is 350 pixels wide: every text of the watch fits in it whole.
+TEST_F(MainWindowTest, TheWatchTextsFitTheStatusLine) {
+  TForm1 form;
+  const QFontMetrics metrics(form.Statusb->font());
+  for (const char* text : {kStatusWatchOn, kStatusWatchOff, kStatusWatchOnHeldElsewhere, kStatusNoPictureCame}) {
+    EXPECT_LE(metrics.horizontalAdvance(ToQString(text)), 350 - 2 - 6) << text;
+  }
 }
 
 void SendToBout1(TForm1& form, QEvent::Type type) {

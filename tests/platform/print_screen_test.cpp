@@ -120,6 +120,45 @@ TEST_F(OtherProgramsPicture, ForgetDropsThePressInProgress) {
   EXPECT_FALSE(latch_.Report(1150));
 }
 
+// The status line says once that a press brought no picture: after the wait,
+// whether the clipboard stayed still or changed to something else, and
+// never for a press whose picture came, was replaced by a newer press or was
+// forgotten with the watch.
+TEST_F(OtherProgramsPicture, PressWhosePictureNeverCameIsToldOnceAfterTheWait) {
+  latch_.Press(1000);
+  latch_.Release();
+  EXPECT_FALSE(latch_.Report(10999));
+  EXPECT_FALSE(latch_.TakeMissedPicture()) << "told before the wait was over";
+  EXPECT_FALSE(latch_.Report(11000));
+  EXPECT_TRUE(latch_.TakeMissedPicture());
+  EXPECT_FALSE(latch_.TakeMissedPicture()) << "told twice";
+
+  latch_.Press(20000);
+  latch_.Release();
+  ClipboardBecomes(false, 21000);  // text, not a picture
+  latch_.ClipboardChanged(30000);  // a change after the wait
+  EXPECT_TRUE(latch_.TakeMissedPicture()) << "a change after the wait hid the missing picture";
+}
+
+TEST_F(OtherProgramsPicture, PressWhosePictureCameOrThatWasReplacedOrForgottenIsNoMiss) {
+  latch_.Press(1000);
+  latch_.Release();
+  ClipboardBecomes(true, 1500);
+  EXPECT_TRUE(latch_.Report(1550));
+  EXPECT_FALSE(latch_.Report(20000));
+  EXPECT_FALSE(latch_.TakeMissedPicture()) << "the picture came";
+
+  latch_.Press(30000);
+  latch_.Release();
+  latch_.Report(40000);
+  latch_.Press(40010);  // a new press before the notice was read
+  EXPECT_FALSE(latch_.TakeMissedPicture()) << "the newer press is still waiting";
+
+  latch_.Forget();  // the watch went off
+  EXPECT_FALSE(latch_.Report(60000));
+  EXPECT_FALSE(latch_.TakeMissedPicture());
+}
+
 // Our own capture: the press is reported once its capture is stored, and
 // clipboard changes by others say nothing about it.
 TEST(OwnPicture, PressIsReportedOnceItsCaptureIsStored) {
@@ -151,6 +190,7 @@ TEST(OwnPicture, CaptureThatNeverCameIsForgottenAfterTheExpiry) {
   TPrintScreenLatch latch(TPressPicture::ppOwn);
   latch.Press(1000);
   EXPECT_FALSE(latch.Report(11000));
+  EXPECT_FALSE(latch.TakeMissedPicture()) << "no other program to blame";
   latch.CaptureStored();
   EXPECT_FALSE(latch.Report(11050)) << "a capture stored for a forgotten press";
 }

@@ -21,8 +21,15 @@ class TScriptedPrintScreen final : public IPrintScreen {
     ++stop_calls_;
     started_ = false;
     pressed_once_ = false;
+    missed_ = false;
   }
   bool Started() const override { return started_; }
+
+  bool PressWithoutPicture() override {
+    const bool missed = missed_;
+    missed_ = false;
+    return missed;
+  }
 
   int16_t KeyState() override {
     ++key_checks_;
@@ -38,6 +45,8 @@ class TScriptedPrintScreen final : public IPrintScreen {
   void SetDown(bool down) { down_ = down; }
   // One press: the next check reports it, later ones do not.
   void Press() { pressed_once_ = true; }
+  // A press whose picture never came: the next PressWithoutPicture() says so.
+  void MissPicture() { missed_ = true; }
 
   int StartCalls() const { return start_calls_; }
   int StopCalls() const { return stop_calls_; }
@@ -48,6 +57,7 @@ class TScriptedPrintScreen final : public IPrintScreen {
   bool started_ = false;
   bool down_ = false;
   bool pressed_once_ = false;
+  bool missed_ = false;
   int start_calls_ = 0;
   int stop_calls_ = 0;
   int key_checks_ = 0;
