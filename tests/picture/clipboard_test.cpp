@@ -7,6 +7,7 @@
 #include "picture/image.h"
 #include "picture/metafile.h"
 #include "picture/picture.h"
+#include "picture/surface.h"
 #include "platform/testing/scripted_clipboard_device.h"
 
 namespace vitrix {
@@ -158,6 +159,33 @@ TEST_F(ClipboardImport, TransparentPixelsArriveOnWhite) {
   TBitmap& bitmap = picture.AsBitmap();
   EXPECT_EQ(bitmap.Pixel(0, 0), clWhite);
   EXPECT_EQ(bitmap.Pixel(1, 0), clBlue);
+}
+
+// A screen grabbed on a scaled desktop carries a device pixel ratio (2 here)
+// whichever format it comes in. The capture keeps every pixel, has no ratio
+// of its own, and what is drawn on it (a wide pen here, which the toolkit
+// draws) lands at the pixels it names, not at scaled ones.
+TEST_F(ClipboardImport, APictureGrabbedOnAScaledScreenKeepsItsPixelsAndTakesDrawingsAtThem) {
+  for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_ARGB32}) {
+    QImage grabbed = RedImage(40, 30).convertToFormat(format);
+    grabbed.setDevicePixelRatio(2.0);
+    device_.Add(CF_BITMAP, grabbed);
+    TPicture picture;
+    SharedClipboard().ImportPicture(picture);
+    TBitmap& bitmap = picture.AsBitmap();
+    ASSERT_EQ(bitmap.Width(), 40);
+    ASSERT_EQ(bitmap.Height(), 30);
+    EXPECT_EQ(bitmap.Image().devicePixelRatio(), 1.0);
+    TSurface& canvas = bitmap.Canvas();
+    canvas.Pen.Color = clBlue;
+    canvas.Pen.Width = 3;
+    canvas.MoveTo(4, 10);
+    canvas.LineTo(14, 10);
+    EXPECT_EQ(bitmap.Pixel(9, 10), clBlue);
+    EXPECT_EQ(bitmap.Pixel(9, 20), clRed) << "drawn at twice the coordinates";
+    EXPECT_EQ(bitmap.Pixel(20, 10), clRed) << "drawn at twice the coordinates";
+    device_.Clear();
+  }
 }
 
 TEST_F(ClipboardImport, DrawingOnAnImportedMetafileFailsAndAsBitmapDiscardsIt) {
