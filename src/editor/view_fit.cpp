@@ -24,7 +24,8 @@ TViewFit FitView(QSize natural, QSize room, int bar_extent) {
   const int horizontal_bar = fit.HorizontalBar ? bar_extent : 0;
   fit.Client = QSize(std::min(natural.width() + vertical_bar, room.width()),
                      std::min(natural.height() + horizontal_bar, room.height()));
-  fit.Viewport = QSize(std::max(0, fit.Client.width() - vertical_bar), std::max(0, fit.Client.height() - horizontal_bar));
+  fit.Viewport =
+      QSize(std::max(0, fit.Client.width() - vertical_bar), std::max(0, fit.Client.height() - horizontal_bar));
   return fit;
 }
 

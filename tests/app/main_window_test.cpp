@@ -195,7 +195,8 @@ TEST_F(MainWindowTest, KeyHeldByAnotherProgramIsToldAndSoIsAPressThatBroughtNoPi
   key_.SetStartAnswer(TPrintScreenStart::psHeldByOtherProgram);
   form.Bout1Click(form.Bout1);
   EXPECT_TRUE(form.Timer1->Enabled());
-  EXPECT_EQ(form.Statusb->PanelText(0), "Surveillance en cours : Impr. \xE9" "cran g\xE9r\xE9 par un autre programme");
+  EXPECT_EQ(form.Statusb->PanelText(0),
+            "Surveillance en cours : Impr. \xE9" "cran g\xE9r\xE9 par un autre programme");
   EXPECT_EQ(form.Statusb->FontColor(), clGreen);
   EXPECT_EQ(FromQString(form.Statusb->toolTip()), kHintHeldElsewhere);
 

@@ -65,9 +65,11 @@ TEST(AutoScrollStep, NoneInTheMiddleTowardsTheNearerEdgeFasterFurtherOut) {
   EXPECT_LT(AutoScrollStep(-20, kExtent, kMargin, 1.0), at_start);
   EXPECT_GT(AutoScrollStep(kExtent + 20, kExtent, kMargin, 1.0), at_end);
   // A pointer far out is capped, not a jump across the whole picture.
-  EXPECT_EQ(AutoScrollStep(kExtent + 5000, kExtent, kMargin, 1.0), AutoScrollStep(kExtent + 9000, kExtent, kMargin, 1.0));
+  EXPECT_EQ(AutoScrollStep(kExtent + 5000, kExtent, kMargin, 1.0),
+            AutoScrollStep(kExtent + 9000, kExtent, kMargin, 1.0));
   // In picture pixels: twice as many at twice the scale.
-  EXPECT_EQ(AutoScrollStep(kExtent + 10, kExtent, kMargin, 2.0), 2 * AutoScrollStep(kExtent + 10, kExtent, kMargin, 1.0));
+  EXPECT_EQ(AutoScrollStep(kExtent + 10, kExtent, kMargin, 2.0),
+            2 * AutoScrollStep(kExtent + 10, kExtent, kMargin, 1.0));
 }
 
 }  // namespace
