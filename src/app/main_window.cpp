@@ -161,6 +161,8 @@ void TForm1::Bout1Click(QObject*) {
       return;
     }
     key_held_elsewhere_ = start == TPrintScreenStart::psHeldByOtherProgram;
+    // In a Wayland session the status line says how a capture reaches us.
+    watch_message_ = PrintScreenWatchMessage(start);
     // The new begin colour shows with the caption change that repaints.
     Bout1->Gradient().SetBeginColor(clRed);
     Timer1->SetEnabled(true);
@@ -180,7 +182,8 @@ void TForm1::Bout1Click(QObject*) {
 // When another program holds the key, the user learns it at once: a press
 // then depends on that program putting its picture on the clipboard.
 void TForm1::ShowWatchOn() {
-  addstatus(key_held_elsewhere_ ? kStatusWatchOnHeldElsewhere : kStatusWatchOn, clGreen);
+  const char* watching = watch_message_ != nullptr ? watch_message_ : kStatusWatchOn;
+  addstatus(key_held_elsewhere_ ? kStatusWatchOnHeldElsewhere : watching, clGreen);
   Statusb->setToolTip(key_held_elsewhere_ ? ToQString(kHintHeldElsewhere) : QString());
   no_picture_shown_ = false;
 }

@@ -127,6 +127,8 @@ class TForm1 : public QWidget, private ICaptureWindow, private IStatusLine, priv
 
   // Another program held Print Screen when the watch went on.
   bool key_held_elsewhere_ = false;
+  // The watch's own status text for the way it was started, if any.
+  const char* watch_message_ = nullptr;
   // The status line says that a press brought no picture.
   bool no_picture_shown_ = false;
   TEditorForm editor_;

@@ -15,6 +15,12 @@
 //     one.
 // Either way the key is reported down once per press, and never while the
 // clipboard still holds only what it held before the press.
+//
+// In a Wayland session the program is an X client of XWayland, which sees no
+// key that goes to Wayland windows and whose screen holds only X windows. The
+// desktop's own screenshot tool does the capture there and, when asked to,
+// puts it on the clipboard: while the watch is on, each new picture that
+// reaches the clipboard counts as a press.
 
 #include <cstdint>
 #include <memory>
@@ -37,6 +43,9 @@ enum class TPrintScreenStart {
   psNoKeyboardState,
   // The keyboard has no key that gives Print Screen.
   psNoPrintScreenKey,
+  // A Wayland session: the key cannot be seen, and each new picture on the
+  // clipboard counts as a press.
+  psClipboardPictures,
 };
 
 // Status line texts for the two starts that leave the watch blind.
@@ -45,8 +54,20 @@ inline constexpr const char* kPrintScreenNoKeyboardState =
 inline constexpr const char* kPrintScreenNoKey =
     "Surveillance impossible : le clavier n'a pas de touche Impr. \xE9" "cran";
 
+// The status line text while the watch waits for the desktop's pictures in a
+// Wayland session.
+inline constexpr const char* kPrintScreenClipboardPictures =
+    "Surveillance : capturez avec \xAB copier dans le presse-papiers \xBB";
+
 // The text to show for a start, or nullptr when the watch works.
 const char* PrintScreenStartMessage(TPrintScreenStart start);
+// The text the status line shows while the watch is on, when it is not the
+// usual one; nullptr otherwise.
+const char* PrintScreenWatchMessage(TPrintScreenStart start);
+
+// Whether the desktop session is a Wayland one, from the values of
+// WAYLAND_DISPLAY and XDG_SESSION_TYPE (nullptr when unset).
+bool IsWaylandSession(const char* wayland_display, const char* session_type);
 
 class IPrintScreen {
  public:

@@ -4,9 +4,11 @@
 #include <QGuiApplication>
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <limits>
 
 #include "platform/clipboard_device.h"
+#include "platform/print_screen_xwayland.h"
 #include "platform/screen_capture_qt.h"
 
 namespace vitrix {
@@ -16,7 +18,14 @@ constexpr int16_t kKeyDown = std::numeric_limits<int16_t>::min();  // only the h
 
 }  // namespace
 
-std::unique_ptr<IPrintScreen> IPrintScreen::CreateSystem() { return std::make_unique<TX11PrintScreen>(); }
+// The session decides once, at the first use: the program's windows and
+// clipboard are X ones either way, but only on X itself is the key visible.
+std::unique_ptr<IPrintScreen> IPrintScreen::CreateSystem() {
+  if (IsWaylandSession(std::getenv("WAYLAND_DISPLAY"), std::getenv("XDG_SESSION_TYPE"))) {
+    return std::make_unique<TXWaylandPrintScreen>();
+  }
+  return std::make_unique<TX11PrintScreen>();
+}
 
 TX11PrintScreen::TX11PrintScreen(TPrintScreenSettings settings) : settings_(std::move(settings)) {}
 

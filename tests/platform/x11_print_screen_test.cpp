@@ -17,6 +17,7 @@
 
 #include "platform/clipboard_device.h"
 #include "platform/print_screen_x11.h"
+#include "platform/print_screen_xwayland.h"
 #include "support/temp_dir.h"
 
 namespace vitrix {
@@ -266,6 +267,52 @@ TEST(X11PrintScreen, TextArrivingAfterThePressIsNoPicture) {
   EXPECT_EQ(KeyChecks(key, 800), 0) << "text taken for the picture";
   // The press is still waiting for its picture.
   clipboard.Put(Filled(6, 6, 0xFF00FFFF), false);
+  EXPECT_EQ(KeyChecks(key, 3000, 1), 1);
+  text.kill();
+  text.waitForFinished();
+}
+
+// The watch of a Wayland session runs on any X server that tells of
+// clipboard owners (XWayland and Xvfb alike): new pictures stand for presses,
+// the picture there at the start never does, and the same picture copied
+// again is not taken twice. The key itself is not looked at.
+TEST(XWaylandPrintScreen, EachNewPictureOnTheClipboardIsReportedOnceAndNothingElse) {
+  TClipboardFiller clipboard;
+  clipboard.Put(Filled(10, 10, 0xFF00FF00));
+  TXWaylandPrintScreen key;
+  ASSERT_EQ(key.Start(), TPrintScreenStart::psClipboardPictures);
+  EXPECT_EQ(key.Start(), TPrintScreenStart::psClipboardPictures);
+  EXPECT_EQ(KeyChecks(key, 500), 0) << "the picture from before the start was taken";
+  PressPrint();
+  EXPECT_EQ(KeyChecks(key, 500), 0) << "a key press counted";
+
+  clipboard.Put(Filled(12, 8, 0xFF0000FF), false);
+  ASSERT_EQ(KeyChecks(key, 3000, 1), 1) << "the new picture was not reported";
+  EXPECT_EQ(ClipboardPicture().size(), QSize(12, 8));
+  EXPECT_EQ(KeyChecks(key, 500), 0) << "one picture reported twice";
+
+  clipboard.Put(Filled(12, 8, 0xFF0000FF));
+  EXPECT_EQ(KeyChecks(key, 800), 0) << "the same picture copied again was taken";
+
+  // Text is no picture; the next picture counts.
+  QProcess text;
+  text.start("xclip", {"-quiet", "-selection", "clipboard", "-i"});
+  ASSERT_TRUE(text.waitForStarted());
+  text.write("hello");
+  text.closeWriteChannel();
+  EXPECT_EQ(KeyChecks(key, 800), 0) << "text taken for a picture";
+  clipboard.Put(Filled(5, 9, 0xFFFF00FF), false);
+  EXPECT_EQ(KeyChecks(key, 3000, 1), 1) << "the picture after the text was not reported";
+
+  // Stopped, the watch hears nothing; started again, the picture there now
+  // is the one from before.
+  key.Stop();
+  EXPECT_FALSE(key.Started());
+  clipboard.Put(Filled(6, 6, 0xFF123456));
+  EXPECT_EQ(KeyChecks(key, 300), 0);
+  ASSERT_EQ(key.Start(), TPrintScreenStart::psClipboardPictures);
+  EXPECT_EQ(KeyChecks(key, 500), 0) << "the picture from before the restart was taken";
+  clipboard.Put(Filled(7, 3, 0xFF654321), false);
   EXPECT_EQ(KeyChecks(key, 3000, 1), 1);
   text.kill();
   text.waitForFinished();
