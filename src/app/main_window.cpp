@@ -65,6 +65,8 @@ TCanvasButton* MakeGradientButton(QWidget* parent, const TGradientButtonSpec& sp
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   CreateControls();
+  antifreeze_.OnIdle = [this] { RefreshWaitingStatus(); };
+  antifreeze_.SetActive(true);
   Guarded([this] { FormCreate(this); });
 }
 
@@ -149,6 +151,15 @@ void TForm1::FormClose(QObject*) {
 void TForm1::addstatus(const std::string& message, TColor color) {
   Statusb->SetFontColor(color);
   Statusb->SetPanelText(0, message);
+  status_text_ = message;
+  status_shown_at_ = std::chrono::steady_clock::now();
+}
+
+void TForm1::RefreshWaitingStatus() {
+  const auto waited = std::chrono::steady_clock::now() - status_shown_at_;
+  const std::string text =
+      WaitingStatusText(status_text_, std::chrono::duration_cast<std::chrono::milliseconds>(waited).count());
+  if (text != Statusb->PanelText(0)) Statusb->SetPanelText(0, text);
 }
 
 void TForm1::Bout1Click(QObject*) {

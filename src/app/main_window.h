@@ -6,9 +6,11 @@
 // up the work folder and opens the journal; closing it ends the program.
 
 #include <QWidget>
+#include <chrono>
 #include <cstdint>
 #include <string>
 
+#include "app/anti_freeze.h"
 #include "app/capture_pipeline.h"
 #include "app/capture_ports.h"
 #include "app/capture_services.h"
@@ -103,6 +105,9 @@ class TForm1 : public QWidget, private ICaptureWindow, private IStatusLine, priv
 
   // Shows a message in the status line, in the given colour.
   void addstatus(const std::string& message, TColor color);
+  // While the network is waited for, the status line adds how long the
+  // current step has waited.
+  void RefreshWaitingStatus();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -131,6 +136,11 @@ class TForm1 : public QWidget, private ICaptureWindow, private IStatusLine, priv
   const char* watch_message_ = nullptr;
   // The status line says that a press brought no picture.
   bool no_picture_shown_ = false;
+  // The window goes on painting while the uploads wait on the network.
+  TAntiFreeze antifreeze_;
+  std::string status_text_;
+  std::chrono::steady_clock::time_point status_shown_at_{};
+
   TEditorForm editor_;
   TWorkFolderCaptures captures_{dossiertravail};
   TImageHostUpload host_{but};

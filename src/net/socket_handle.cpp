@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "net/anti_freeze.h"
 #include "net/net_exceptions.h"
 #include "net/net_stack.h"
 #include "rtl/strings.h"
@@ -24,20 +25,23 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 // poll() on one descriptor, resumed after signals for the time that is left.
-// Returns the revents seen, 0 when the time ran out.
+// Returns the revents seen, 0 when the time ran out. The wait is cut into
+// slices when the program keeps its windows alive meanwhile (anti_freeze.h).
 short PollOne(int fd, short events, int timeout_ms) {
   const auto deadline = Clock::now() + std::chrono::milliseconds(timeout_ms < 0 ? 0 : timeout_ms);
   for (;;) {
-    int wait = -1;
+    TNetAntiFreezeBase::ProcessIfDue();
+    int left = -1;
     if (timeout_ms != kWaitForever) {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
-      wait = left > 0 ? static_cast<int>(left) : 0;
+      const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+      left = ms > 0 ? static_cast<int>(ms) : 0;
     }
+    const int wait = TNetAntiFreezeBase::WaitSlice(left);
     pollfd entry{fd, events, 0};
     const int ready = ::poll(&entry, 1, wait);
     if (ready > 0) return entry.revents;
-    if (ready == 0) return 0;
-    if (errno != EINTR) return POLLERR;
+    if (ready == 0 && wait == left) return 0;
+    if (ready < 0 && errno != EINTR) return POLLERR;
   }
 }
 
