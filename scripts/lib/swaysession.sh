@@ -55,7 +55,11 @@ CONFIG
   fi
   DISPLAY=$(cat "$dir/display")
   SWAYSESSION_RUNTIME=$dir/run
-  WAYLAND_DISPLAY=$(cd "$dir/run" && ls wayland-* 2>/dev/null | grep -v '\.lock$' | head -n 1)
+  local socket
+  WAYLAND_DISPLAY=""
+  for socket in "$dir/run"/wayland-*; do
+    [ -S "$socket" ] && WAYLAND_DISPLAY=${socket##*/} && break
+  done
   export DISPLAY WAYLAND_DISPLAY SWAYSESSION_RUNTIME
 }
 
