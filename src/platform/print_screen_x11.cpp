@@ -79,6 +79,7 @@ void TX11PrintScreen::Stop() {
     if (xinput_opcode_ != 0) DeselectRawKeyEvents(display_);
   }
   started_.reset();
+  pending_capture_ = QImage();
   xinput_opcode_ = 0;
   latch_.Forget();
   latch_.Release();
@@ -94,6 +95,7 @@ int16_t TX11PrintScreen::KeyState() {
     checks_since_keymap_ = 0;
     if (const std::optional<bool> down = AnyKeyDown(display_.Connection, keycodes_)) OnKeymap(*down);
   }
+  StorePendingCapture();
   if (latch_.NeedsPictureCheck()) latch_.PictureChecked(ClipboardDevice().HasFormat(CF_BITMAP));
   return latch_.Report(Now()) ? kKeyDown : 0;
 }
@@ -154,15 +156,21 @@ void TX11PrintScreen::OnPress() {
   QMetaObject::invokeMethod(this, [this] { Capture(); }, Qt::QueuedConnection);
 }
 
+// The screen is grabbed as the press finds it, but goes on the clipboard at
+// the next key check only: a press made while an upload keeps the window
+// painting is grabbed at once, and the forum tag that the upload then puts on
+// the clipboard must not replace it.
 void TX11PrintScreen::Capture() {
   capture_queued_ = false;
   if (!started_ || !latch_.Waiting()) return;
-  const QImage screen = CaptureRootWindow(display_.Root);
-  if (screen.isNull()) {
-    latch_.Forget();
-    return;
-  }
-  PutPictureOnClipboard(screen);
+  pending_capture_ = CaptureRootWindow(display_.Root);
+  if (pending_capture_.isNull()) latch_.Forget();
+}
+
+void TX11PrintScreen::StorePendingCapture() {
+  if (pending_capture_.isNull()) return;
+  PutPictureOnClipboard(pending_capture_);
+  pending_capture_ = QImage();
   latch_.CaptureStored();
 }
 

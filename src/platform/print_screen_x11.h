@@ -4,13 +4,14 @@
 //
 // Start() grabs the key on the root window with any modifiers. When the grab
 // is ours, a press (seen as the grab's key event, as a raw XInput event or in
-// the keymap) captures the root window onto the clipboard, and the key check
-// reports the press once the capture is there. When another client holds the
+// the keymap) captures the root window, and the next key check puts the
+// capture on the clipboard and reports the press. When another client holds the
 // key, its press is seen through raw XInput events, which reach us whatever
 // grab it holds, and through the keymap; the key check then waits for the
 // clipboard to change to a picture after the press.
 
 #include <QAbstractNativeEventFilter>
+#include <QImage>
 #include <QObject>
 #include <cstdint>
 #include <functional>
@@ -53,6 +54,7 @@ class TX11PrintScreen final : public QObject, public IPrintScreen, public QAbstr
   void OnKeymap(bool down);
   void OnPress();
   void Capture();
+  void StorePendingCapture();
 
   TPrintScreenSettings settings_;
   std::optional<TPrintScreenStart> started_;
@@ -66,6 +68,8 @@ class TX11PrintScreen final : public QObject, public IPrintScreen, public QAbstr
   // The keymap showed the key down before any event did.
   bool down_without_event_ = false;
   bool capture_queued_ = false;
+  // The screen grabbed for the latest press, until a key check stores it.
+  QImage pending_capture_;
   // Key checks since the keymap was last read, while raw events come.
   static constexpr int kKeymapEveryChecksWithRawEvents = 4;
   int checks_since_keymap_ = 0;
