@@ -11,6 +11,7 @@
 # stand-in screenshot tool).
 # Source this file, then:
 #   xsession_start DIR   starts both, exports DISPLAY (DIR holds their logs)
+#                        and makes the environment an X11 session's
 #   xsession_run DIR CMD starts CMD on it with a fresh home in DIR/home
 #                        (with an empty Documents folder); its pid is in
 #                        XSESSION_LAST_PID
@@ -47,6 +48,10 @@ xsession_start() {
   [ -s "$dir/display" ] || { echo "xsession: Xvfb did not start" >&2; return 1; }
   DISPLAY=":$(cat "$dir/display")"
   export DISPLAY
+  # This desktop is an X11 session, also when the scripts run from a Wayland
+  # one: vitrix would otherwise watch the clipboard instead of the key.
+  unset WAYLAND_DISPLAY
+  export XDG_SESSION_TYPE=x11
   local config=()
   if [ -n "${XSESSION_PRINT_COMMAND:-}" ]; then
     grep -q '<keybind key="Print">' /etc/xdg/openbox/rc.xml 2>/dev/null ||
