@@ -156,6 +156,7 @@ void TForm1::addstatus(const std::string& message, TColor color) {
 }
 
 void TForm1::RefreshWaitingStatus() {
+  if (status_text_.empty()) return;
   const auto waited = std::chrono::steady_clock::now() - status_shown_at_;
   const std::string text =
       WaitingStatusText(status_text_, std::chrono::duration_cast<std::chrono::milliseconds>(waited).count());
