@@ -67,6 +67,11 @@ swaysession_wayland() { XDG_RUNTIME_DIR="$SWAYSESSION_RUNTIME" "$@"; }
 
 swaysession_stop() {
   [ -n "$SWAYSESSION_PID" ] || return 0
+  # sway itself first: the time limit's process does not always pass the
+  # signal on, and sway would outlive it.
+  local sway
+  sway=$(pgrep -P "$SWAYSESSION_PID" || true)
+  [ -n "$sway" ] && kill "$sway" 2>/dev/null
   kill "$SWAYSESSION_PID" 2>/dev/null || true
   wait "$SWAYSESSION_PID" 2>/dev/null || true
   SWAYSESSION_PID=""
