@@ -102,7 +102,7 @@ Round UploadRound(const std::string& base, const std::string& file) {
     ConfigureUploadClient(but);
     std::string link;
     TUploadHooks hooks{[](const std::string&, TColor) {}, [](const std::string&) {},
-                       [&](const std::string& l) { link = l; }};
+                       [&](const std::string& l) { link = l; }, {}};
     UploadCapture(but, base, file, hooks);
     return link == kNoImageAddress;
   });

@@ -73,7 +73,7 @@ int Measure(int width, int height, int runs) {
   vitrix::ConfigureUploadClient(but);
   std::string link;
   const vitrix::TUploadHooks hooks{[](const std::string&, vitrix::TColor) {}, [](const std::string&) {},
-                                   [&link](const std::string& l) { link = l; }};
+                                   [&link](const std::string& l) { link = l; }, {}};
   std::string last_saved;
   // The first step of each side, timed apart.
   std::vector<double> t_save, t_cjpeg;

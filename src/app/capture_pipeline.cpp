@@ -115,6 +115,10 @@ bool TCapturePipeline::poster(TUploadCheck check) {
     ports_.Links.AddLine(link);
     ports_.Links.CopyAllToClipboard();
   };
+  // Why the host could not be reached (a certificate refused, a proxy that
+  // refused) is worth a box: the status line only says that the upload
+  // failed, and the user can act on these.
+  hooks.reason = [](const std::string& reason) { ShowMessage(std::string(kUploadFailedBecause) + reason); };
   return ports_.Host.Upload(nomimage, hooks, check);
 }
 

@@ -25,6 +25,8 @@ inline constexpr const char* kPreviewQuestion = "Voulez vous voir l'image conten
 inline constexpr const char* kPreviewCaption = "Image du presse papier";
 // Said when the upload-only action could not host the capture: its file is
 // kept.
+// Followed by the reason an upload could not reach the host.
+inline constexpr const char* kUploadFailedBecause = "Echec de l'envoi du fichier :\r\n";
 inline constexpr const char* kNotHostedKeptPrefix =
     "L'image n'a pas pu \xEAtre h\xE9" "berg\xE9" "e ; elle reste enregistr\xE9" "e sous le nom ";
 

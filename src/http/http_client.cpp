@@ -7,6 +7,7 @@
 
 #include "http/http_exceptions.h"
 #include "http/multipart_stream.h"
+#include "http/proxy_environment.h"
 #include "net/net_exceptions.h"
 #include "net/net_stack.h"
 #include "rtl/streams.h"
@@ -42,6 +43,9 @@ std::string ResolvePath(const std::string& base, const std::string& relative) {
 }
 
 bool SendsBody(TNetHTTPMethod method) { return method == TNetHTTPMethod::hmPost || method == TNetHTTPMethod::hmPut; }
+
+// How long the body of a proxy's 407 may take to be read and dropped.
+constexpr int kTunnelBodyTimeout = 4000;
 
 // A port a connection can reach; any other number (a URL's ":65616", a
 // port that is no number) is refused as an address that cannot be had,
@@ -265,8 +269,14 @@ bool TNetCustomHTTP::ConnectToTarget() {
     // A proxy is asked for the whole address.
     if (!https) request.SetURL(uri_.BuildURI(/*with_user_info=*/false, /*with_bookmark=*/false));
   }
-  // https needs a transport that encrypts, directly or in the proxy's tunnel.
+  // https needs a transport that encrypts, directly or in the proxy's tunnel;
+  // the session is for the target's name, never the proxy's.
   if (https && (IOHandler() == nullptr || !IOHandler()->IsTLS())) throw ENetIOHandlerPropInvalid();
+  if (IOHandler() != nullptr) {
+    if (!https) IOHandler()->SetTLSServer("", TNetTLSStart::tsNever);
+    else if (ProxyInUse()) IOHandler()->SetTLSServer(uri_.Host(), TNetTLSStart::tsOnStartTLS);
+    else IOHandler()->SetTLSServer(uri_.Host(), TNetTLSStart::tsAtConnect);
+  }
 
   const bool one_zero = protocol_version_ == TNetHTTPProtocolVersion::pv1_0;
   switch (request.UseProxy()) {
@@ -290,34 +300,70 @@ bool TNetCustomHTTP::ConnectToTarget() {
     CloseQuietly();
   }
   if (Connected()) return true;
-  Connect(ReadTimeout());
-  if (request.UseProxy() == TNetHTTPConnectionType::ctSSLProxy) OpenTunnel();
+  try {
+    Connect(ReadTimeout());
+    if (request.UseProxy() == TNetHTTPConnectionType::ctSSLProxy) OpenTunnel();
+  } catch (const ENetSSLProtocolReplyError&) {
+    Disconnect();
+    throw;
+  }
   return false;
 }
 
 void TNetCustomHTTP::OpenTunnel() {
-  TNetHTTPRequest connect;
-  connect.SetUserAgent(Request().UserAgent());
-  connect.SetHost(Request().Host());
-  connect.SetContentLength(Request().ContentLength());
-  connect.SetPragma("no-cache");
-  connect.SetProxyConnection("keep-alive");
-  connect.SetContentType("");
-  connect.SetHeaders();
-  proxy_params_.SetHeaders(connect.RawHeaders());
-  SendHead(std::string(MethodText(TNetHTTPMethod::hmConnect)) + uri_.Host() + ":" + uri_.Port(), connect.RawHeaders());
   for (;;) {
+    TNetHTTPRequest connect;
+    connect.SetUserAgent(Request().UserAgent());
+    connect.SetHost(Request().Host());
+    connect.SetContentLength(Request().ContentLength());
+    connect.SetPragma("no-cache");
+    connect.SetProxyConnection("keep-alive");
+    connect.SetContentType("");
+    connect.SetHeaders();
+    proxy_params_.SetHeaders(connect.RawHeaders());
+    SendHead(std::string(MethodText(TNetHTTPMethod::hmConnect)) + uri_.Host() + ":" + uri_.Port(),
+             connect.RawHeaders());
     ReadReplyHead();
+    for (int interim = 0; Response().ResponseCode() == 100; ++interim) {
+      if (interim == kMaxInterimReplies) throw ENetHTTPReplyHeadTooLarge();
+      ReadReplyHead();
+    }
     if (Response().ResponseText().empty()) {
       Response().SetResponseText("HTTP/1.0 200 OK");
       Response().SetConnection("close");
     }
-    if (Response().ResponseCode() == 200) break;
-    RaiseProtocolError();
+    // Any success opens the tunnel; its reply has no body.
+    if (Response().ResponseCode() / 100 == 2) break;
+    // A proxy asking for credentials gets them from the proxy authenticator
+    // when it has some to give, and is asked again; the reply's body is never
+    // the caller's. Otherwise its answer is the request's error.
+    if (Response().ResponseCode() != 407 || proxy_auth_retry_count_ >= auth_retries_) RaiseTunnelRefused();
+    ++proxy_auth_retry_count_;
+    if (!DoOnProxyAuthorization()) {
+      if (TNetAuthentication* auth = proxy_params_.Credentials().Authentication()) auth->Reset();
+      RaiseTunnelRefused();
+    }
+    DiscardBody(kTunnelBodyTimeout);
+    if (!Response().KeepAlive()) {
+      Disconnect();
+      Connect(ReadTimeout());
+    }
   }
   // A proxy that closed during its answer left no tunnel to encrypt.
   if (!Connected()) throw ENetConnClosedGracefully();
   IOHandler()->StartTLS();
+}
+
+void TNetCustomHTTP::RaiseTunnelRefused() {
+  try {
+    RaiseProtocolError();
+  } catch (const ENetHTTPProtocolException& e) {
+    const std::string proxy = proxy_params_.ProxyServer() + ":" + IntToStr(proxy_params_.ProxyPort());
+    throw ENetHTTPProxyTunnelError(
+        e.ReplyErrorCode(),
+        ProxyRefusalMessage(proxy, uri_.Host() + ":" + uri_.Port(), e.ReplyErrorCode(), Response().ResponseText()),
+        e.ErrorMessage());
+  }
 }
 
 void TNetCustomHTTP::SendRequest() {
@@ -325,7 +371,9 @@ void TNetCustomHTTP::SendRequest() {
   request.SetHeaders();
   proxy_params_.SetHeaders(request.RawHeaders());
   if (cookie_manager_ != nullptr) {
-    const bool tls = IOHandler() != nullptr && IOHandler()->IsTLS();
+    // Secure cookies go only where the request is encrypted.
+    const bool tls = request.UseProxy() == TNetHTTPConnectionType::ctSSL ||
+                     request.UseProxy() == TNetHTTPConnectionType::ctSSLProxy;
     const std::string cookies = cookie_manager_->GenerateCookieList(uri_, tls);
     if (!cookies.empty()) request.RawHeaders().SetValue("Cookie", cookies);
   }

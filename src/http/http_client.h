@@ -147,7 +147,10 @@ class TNetCustomHTTP : public TNetTCPClient {
   // for requests that change nothing on the host (GET, HEAD), never for a
   // POST, which a host may have received whatever became of the reply.
   bool MayResend(bool reused, int64_t received_before);
+  // Sends CONNECT until the proxy opens the tunnel, then starts TLS in it.
   void OpenTunnel();
+  // The proxy's refusal as ENetHTTPProxyTunnelError.
+  [[noreturn]] void RaiseTunnelRefused();
   void SendRequest();
   void SendHead(const std::string& method_and_target, const TNetHeaderList& headers);
   void ReadReplyHead();

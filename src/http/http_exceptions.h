@@ -32,6 +32,14 @@ class ENetHTTPProtocolException : public ENetProtocolReplyError {
 };
 
 // A URL scheme that is neither http nor https, without a port.
+// A proxy that would not open a tunnel: its reply (code, status line and
+// body as for any protocol error), with a message that names the proxy and
+// what it refused.
+class ENetHTTPProxyTunnelError : public ENetHTTPProtocolException {
+ public:
+  using ENetHTTPProtocolException::ENetHTTPProtocolException;
+};
+
 class ENetUnknownProtocol : public ENetException {
  public:
   ENetUnknownProtocol() : ENetException("") {}

@@ -45,9 +45,19 @@ void TNetURI::SetURI(std::string_view uri) {
       if (!username_.empty()) password_.assign(password);
       authority.remove_prefix(at + 1);
     }
-    const auto [host, port] = SplitAt(authority, ':');
-    host_.assign(host);
-    port_.assign(port);
+    // An IPv6 address is written in brackets, its colons not being a port's:
+    // the host keeps its brackets, as a Host header and a rebuilt address
+    // need them.
+    const size_t bracket = authority.substr(0, 1) == "[" ? authority.find(']') : std::string_view::npos;
+    if (bracket != std::string_view::npos) {
+      host_.assign(authority.substr(0, bracket + 1));
+      const std::string_view after_host = authority.substr(bracket + 1);
+      if (after_host.substr(0, 1) == ":") port_.assign(after_host.substr(1));
+    } else {
+      const auto [host, port] = SplitAt(authority, ':');
+      host_.assign(host);
+      port_.assign(port);
+    }
     SplitPathAndQuery(rest, TPathKind::pkAbsolute);
   } else {
     SplitPathAndQuery(rest, TPathKind::pkRelative);

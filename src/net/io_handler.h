@@ -13,6 +13,11 @@
 
 namespace vitrix {
 
+// When a TLS transport begins encrypting: at connect (a direct https
+// connection), at StartTLS (a tunnel through a proxy, opened in clear), or
+// never (a plain http request through the same transport).
+enum class TNetTLSStart { tsAtConnect, tsOnStartTLS, tsNever };
+
 struct TNetConnectTarget {
   std::string host;
   int port = 0;
@@ -48,13 +53,17 @@ class TNetIOHandler : public TNetComponent {
   // system buffers); 0 when that cannot be known.
   virtual int64_t UnsentBytes() { return 0; }
 
-  // The transport encrypts what it carries (TLS). None of this program's
-  // own transports does; an https URL needs one that does.
+  // The transport can encrypt what it carries (TLS): an https URL needs one
+  // that can. The socket transport cannot; TNetSSLIOHandlerSocket can.
   virtual bool IsTLS() const { return false; }
   // Begins encrypting on the open connection (after a proxy tunnel was
   // opened in clear). A TLS transport overrides it; a failed handshake raises
   // ENetSSLProtocolReplyError.
   virtual void StartTLS() {}
+  // Names the server the next TLS session is for (the name sent in the
+  // handshake and the one its certificate must carry) and when that session
+  // begins. Transports that do not encrypt ignore it.
+  virtual void SetTLSServer(const std::string& /*host_name*/, TNetTLSStart /*start*/) {}
 };
 
 }  // namespace vitrix

@@ -149,10 +149,22 @@ class ENetProtocolReplyError : public ENetException {
   std::string error_message_;
 };
 
-// A TLS handshake that failed.
+// A TLS handshake that failed: the message says which check failed, and
+// ReplyErrorCode is OpenSSL's certificate verification result (0 when the
+// certificate was not the cause).
 class ENetSSLProtocolReplyError : public ENetProtocolReplyError {
  public:
   using ENetProtocolReplyError::ENetProtocolReplyError;
+};
+
+// A TLS session that failed after its handshake: a record that does not
+// decrypt, or a peer that closed the connection without the TLS close, which
+// cuts what it was sending short. It is a socket error (a reset connection,
+// 10054) so that every path that gives up a broken connection gives up this
+// one too.
+class ENetSSLConnectionError : public ENetSocketError {
+ public:
+  explicit ENetSSLConnectionError(std::string message) : ENetSocketError(10054, std::move(message)) {}
 };
 
 }  // namespace vitrix

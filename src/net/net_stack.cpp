@@ -195,3 +195,43 @@ std::string TNetStack::ResolveHost(const std::string& name) {
 }
 
 }  // namespace vitrix
+
+namespace vitrix {
+
+std::vector<std::string> TNetStack::ResolveHostAddresses(const std::string& name) {
+  // localhost is both loopback addresses, whichever one a server listens on;
+  // the IPv4 one first, as ResolveHost gives it.
+  if (SameText(name, kLocalHost)) return {"127.0.0.1", "::1"};
+  if (IsDottedQuad(name)) return {name};
+  const std::string host = name.size() >= 2 && name.front() == '[' && name.back() == ']'
+                               ? name.substr(1, name.size() - 2)
+                               : name;
+  in6_addr literal{};
+  if (::inet_pton(AF_INET6, host.c_str(), &literal) == 1) return {host};
+
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* answer = nullptr;
+  const int code = ::getaddrinfo(host.c_str(), nullptr, &hints, &answer);
+  if (code != 0 || answer == nullptr) {
+    const int error = errno;
+    if (answer != nullptr) ::freeaddrinfo(answer);
+    RaiseSocketError(code != 0 ? TranslateResolverError(code, error) : kSocketErrorHostNotFound);
+  }
+  std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> owner(answer, &::freeaddrinfo);
+  std::vector<std::string> addresses;
+  for (const addrinfo* entry = answer; entry != nullptr; entry = entry->ai_next) {
+    char text[INET6_ADDRSTRLEN] = {};
+    const void* bytes = nullptr;
+    if (entry->ai_family == AF_INET) bytes = &reinterpret_cast<const sockaddr_in*>(entry->ai_addr)->sin_addr;
+    else if (entry->ai_family == AF_INET6) bytes = &reinterpret_cast<const sockaddr_in6*>(entry->ai_addr)->sin6_addr;
+    if (bytes == nullptr || ::inet_ntop(entry->ai_family, bytes, text, sizeof text) == nullptr) continue;
+    // The resolver may give one address once per socket type or protocol.
+    if (std::find(addresses.begin(), addresses.end(), text) == addresses.end()) addresses.emplace_back(text);
+  }
+  if (addresses.empty()) RaiseSocketError(kSocketErrorHostNotFound);
+  return addresses;
+}
+
+}  // namespace vitrix

@@ -11,6 +11,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vitrix {
 
@@ -40,6 +41,12 @@ class TNetStack {
   // address, returned in dotted form. A failed lookup raises ENetSocketError
   // (11001 "Hôte non trouvé." when the name is unknown).
   std::string ResolveHost(const std::string& name);
+
+  // Every address of name, IPv4 and IPv6, in the resolver's order, as text
+  // ("10.0.0.1", "::1"). "localhost" (any case) is 127.0.0.1 and ::1 without
+  // a look-up; an address, IPv6 in brackets or not, is returned as it is.
+  // Fails as ResolveHost does.
+  std::vector<std::string> ResolveHostAddresses(const std::string& name);
 
   // Four decimal numbers 0..255 separated by dots; the fourth part is all the
   // text after the third dot.

@@ -45,24 +45,55 @@ short PollOne(int fd, short events, int timeout_ms) {
   }
 }
 
-sockaddr_in MakeAddress(const std::string& ip, int port) {
+// An IPv4 or IPv6 socket address; the family follows the text of ip (empty:
+// any IPv4 address).
+struct TSocketAddress {
+  sockaddr_storage storage{};
+  socklen_t length = 0;
+  const sockaddr* get() const { return reinterpret_cast<const sockaddr*>(&storage); }
+};
+
+TSocketAddress MakeAddress(const std::string& ip, int port) {
   // Port 0 asks for any local port when binding; no other number outside
   // 16 bits is a port, and cutting it down would reach another one.
   if (port < 0 || port > 65535) GStack().RaiseSocketError(kSocketErrorAddressNotAvailable);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(static_cast<uint16_t>(port));
+  TSocketAddress result;
+  if (ip.find(':') != std::string::npos) {
+    auto* address = reinterpret_cast<sockaddr_in6*>(&result.storage);
+    address->sin6_family = AF_INET6;
+    address->sin6_port = htons(static_cast<uint16_t>(port));
+    if (::inet_pton(AF_INET6, ip.c_str(), &address->sin6_addr) != 1) {
+      GStack().RaiseSocketError(kSocketErrorAddressNotAvailable);
+    }
+    result.length = sizeof(sockaddr_in6);
+    return result;
+  }
+  auto* address = reinterpret_cast<sockaddr_in*>(&result.storage);
+  address->sin_family = AF_INET;
+  address->sin_port = htons(static_cast<uint16_t>(port));
   if (!ip.empty()) {
     unsigned char bytes[4];
     if (!TNetStack::ParseDottedQuad(ip, bytes)) GStack().RaiseSocketError(kSocketErrorAddressNotAvailable);
-    std::memcpy(&address.sin_addr.s_addr, bytes, 4);
+    std::memcpy(&address->sin_addr.s_addr, bytes, 4);
   }
-  return address;
+  result.length = sizeof(sockaddr_in);
+  return result;
 }
 
-std::string AddressText(const sockaddr_in& address) {
+std::string AddressText(const sockaddr_storage& storage) {
+  if (storage.ss_family == AF_INET6) {
+    char text[INET6_ADDRSTRLEN] = {};
+    const auto& address = reinterpret_cast<const sockaddr_in6&>(storage);
+    return ::inet_ntop(AF_INET6, &address.sin6_addr, text, sizeof text) != nullptr ? text : "";
+  }
+  const auto& address = reinterpret_cast<const sockaddr_in&>(storage);
   const auto* bytes = reinterpret_cast<const unsigned char*>(&address.sin_addr.s_addr);
   return IntToStr(bytes[0]) + "." + IntToStr(bytes[1]) + "." + IntToStr(bytes[2]) + "." + IntToStr(bytes[3]);
+}
+
+int PortOf(const sockaddr_storage& storage) {
+  if (storage.ss_family == AF_INET6) return ntohs(reinterpret_cast<const sockaddr_in6&>(storage).sin6_port);
+  return ntohs(reinterpret_cast<const sockaddr_in&>(storage).sin_port);
 }
 
 enum class TSocketMode { smBlocking, smNonBlocking };
@@ -78,9 +109,9 @@ TNetSocketHandle::~TNetSocketHandle() {
   if (handle_ >= 0) ::close(handle_);
 }
 
-void TNetSocketHandle::AllocateSocket() {
+void TNetSocketHandle::AllocateSocket(TNetAddressFamily family) {
   if (handle_ >= 0) CloseSocket();
-  handle_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  handle_ = ::socket(family == TNetAddressFamily::afIPv6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (handle_ < 0) throw ENetInvalidSocket();
 }
 
@@ -88,8 +119,8 @@ void TNetSocketHandle::Bind(const std::string& ip, int port) {
   // Binding to any address and any port is what connect() does anyway, and
   // doing it early would take a local port without knowing the peer.
   if (ip.empty() && port == 0) return;
-  const sockaddr_in address = MakeAddress(ip, port);
-  const int result = ::bind(handle_, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+  const TSocketAddress address = MakeAddress(ip, port);
+  const int result = ::bind(handle_, address.get(), address.length);
   if (GStack().CheckSocketResult(result, {kSocketErrorAddressInUse})) throw ENetCouldNotBindSocket();
   UpdateBindingLocal();
 }
@@ -105,13 +136,13 @@ void TNetSocketHandle::SetNoDelay(bool on) {
 }
 
 int TNetSocketHandle::Connect(int timeout_ms) {
-  const sockaddr_in address = MakeAddress(peer_ip_, peer_port_);
+  const TSocketAddress address = MakeAddress(peer_ip_, peer_port_);
   // Always a non-blocking connect and a wait: a thread blocked in connect()
   // cannot be woken by closing the socket, and a connect interrupted by a
   // signal goes on in the background anyway.
   SetMode(handle_, TSocketMode::smNonBlocking);
   int error = 0;
-  if (::connect(handle_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+  if (::connect(handle_, address.get(), address.length) != 0) {
     if (errno != EINPROGRESS && errno != EINTR) {
       error = TNetStack::TranslateSystemError(errno);
     } else {
@@ -168,20 +199,20 @@ int64_t TNetSocketHandle::UnsentBytes() const {
 }
 
 void TNetSocketHandle::UpdateBindingLocal() {
-  sockaddr_in address{};
+  sockaddr_storage address{};
   socklen_t length = sizeof address;
   if (::getsockname(handle_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
     ip_ = AddressText(address);
-    port_ = ntohs(address.sin_port);
+    port_ = PortOf(address);
   }
 }
 
 void TNetSocketHandle::UpdateBindingPeer() {
-  sockaddr_in address{};
+  sockaddr_storage address{};
   socklen_t length = sizeof address;
   if (::getpeername(handle_, reinterpret_cast<sockaddr*>(&address), &length) == 0) {
     peer_ip_ = AddressText(address);
-    peer_port_ = ntohs(address.sin_port);
+    peer_port_ = PortOf(address);
   }
 }
 

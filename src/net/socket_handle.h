@@ -1,6 +1,6 @@
 #pragma once
 
-// One IPv4 TCP socket: its descriptor, local and peer addresses, and the
+// One TCP socket, IPv4 or IPv6: its descriptor, local and peer addresses, and the
 // system calls made on it. Every call that can fail reports the error in the
 // socket numbering of net_stack.h. Sends never raise SIGPIPE.
 
@@ -11,6 +11,8 @@ namespace vitrix {
 
 // Waits of the socket layer take milliseconds; this value means no limit.
 inline constexpr int kWaitForever = -2;
+
+enum class TNetAddressFamily { afIPv4, afIPv6 };
 
 class TNetSocketHandle {
  public:
@@ -28,7 +30,8 @@ class TNetSocketHandle {
 
   // A new stream socket (an allocated one is closed first); ENetInvalidSocket
   // when the system gives none.
-  void AllocateSocket();
+  void AllocateSocket(TNetAddressFamily family = TNetAddressFamily::afIPv4);
+  // Addresses are text: "10.0.0.1" or "::1".
   // Binds to ip (empty: any address) and port (0: any port). A port in use
   // raises ENetCouldNotBindSocket, other failures ENetSocketError.
   void Bind(const std::string& ip, int port);

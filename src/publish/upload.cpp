@@ -1,14 +1,20 @@
 #include "publish/upload.h"
 
 #include <algorithm>
+#include <memory>
 #include <string_view>
 
 #include "http/http_client.h"
+#include "http/http_exceptions.h"
 #include "http/multipart_stream.h"
+#include "http/proxy_environment.h"
+#include "net/io_handler_ssl.h"
+#include "net/net_exceptions.h"
 #include "publish/image_address.h"
 #include "rtl/exceptions.h"
 #include "rtl/file_stream.h"
 #include "rtl/streams.h"
+#include "rtl/strings.h"
 
 namespace vitrix {
 namespace {
@@ -64,27 +70,93 @@ class TDialogue {
   // gone without a word), the later ones are not sent: they would have
   // nothing of this upload to follow and would only make the user wait
   // through the same limits again.
+  //
+  // Why the host could not be reached is kept when the user can act on it (a
+  // TLS check that failed, a proxy that refused or failed); the first reason
+  // only, the phases after it mostly failing the same way. A reply cut
+  // without the TLS close may hold half a page, and half a page a cut
+  // address: what that phase added to reply goes.
   template <class Request>
-  void RunPhase(Request&& request) {
+  void RunPhase(TStream& reply, Request&& request) {
     if (host_lost_) return;
     const int64_t replies_before = but_.RepliesRead();
+    const int64_t reply_size = reply.Size();
+    const std::string proxy = but_.ProxyParams().ProxyServer().empty()
+                                  ? std::string()
+                                  : but_.ProxyParams().ProxyServer() + ":" + IntToStr(but_.ProxyParams().ProxyPort());
     try {
       request();
-    } catch (const std::exception&) {
-      if (but_.RepliesRead() != replies_before && but_.ResponseCode() == 302) {
-        hooks_.journal(B_ + but_.Response().Location());
+    } catch (const ENetSSLProtocolReplyError& e) {
+      Note(e.what());
+    } catch (const ENetSSLConnectionError& e) {
+      Note(e.what());
+      reply.SetSize(reply_size);
+      reply.SetPosition(reply_size);
+    } catch (const ENetHTTPProxyTunnelError& e) {
+      Note(e.what());
+    } catch (const ENetHTTPProtocolException& e) {
+      if (!proxy.empty() && e.ReplyErrorCode() == 407) {
+        Note(ProxyRefusalMessage(proxy, but_.URL().Host() + ":" + but_.URL().Port(), 407, but_.ResponseText()));
       }
+      Journal(replies_before);
+    } catch (const std::exception& e) {
+      if (!proxy.empty()) Note("Le proxy " + proxy + " : " + e.what());
+      Journal(replies_before);
     }
     if (but_.RepliesRead() != replies_before) location_ = but_.Response().Location();
     else host_lost_ = true;
   }
 
+  // Why the host could not be reached, or empty.
+  const std::string& Reason() const { return reason_; }
+
  private:
+  void Note(const std::string& text) {
+    if (reason_.empty()) reason_ = text;
+  }
+  void Journal(int64_t replies_before) {
+    if (but_.RepliesRead() != replies_before && but_.ResponseCode() == 302) {
+      hooks_.journal(B_ + but_.Response().Location());
+    }
+  }
+
   TNetHTTP& but_;
   const std::string& B_;
   const TUploadHooks& hooks_;
   std::string location_;
+  std::string reason_;
   bool host_lost_ = false;
+};
+
+// The TLS transport of an https host, for the length of one upload: a
+// plain-http host keeps the socket transport the client makes itself.
+class TUploadTransport {
+ public:
+  TUploadTransport(TNetHTTP& but, const std::string& B) : but_(but) {
+    if (!StartsText("https:", B)) {
+      if (but_.IOHandler() != nullptr && but_.IOHandler()->IsTLS()) but_.SetIOHandler(nullptr);
+      return;
+    }
+    if (but_.Connected()) but_.Disconnect();
+    tls_ = std::make_unique<TNetSSLIOHandlerSocket>();
+    but_.SetIOHandler(tls_.get());
+  }
+  ~TUploadTransport() {
+    if (!tls_ || but_.IOHandler() != tls_.get()) return;
+    try {
+      but_.Disconnect();
+    } catch (...) {
+      // A handler that failed on the way out: the connection is closed all
+      // the same.
+    }
+    but_.SetIOHandler(nullptr);
+  }
+  TUploadTransport(const TUploadTransport&) = delete;
+  TUploadTransport& operator=(const TUploadTransport&) = delete;
+
+ private:
+  TNetHTTP& but_;
+  std::unique_ptr<TNetSSLIOHandlerSocket> tls_;
 };
 
 // The address inside a forum tag made by extraiturl.
@@ -158,13 +230,15 @@ bool UploadCapture(TNetHTTP& but, const std::string& B, const std::string& nomim
   formulaire.AddFileField(kUploadField, nomimage, kUploadPartType, OwnFileName(nomimage));
   formulaire.SetPosition(0);
 
+  const TUploadTransport transport(but, B);
+  UseEnvironmentProxy(but, B);
   TDialogue dialogue(but, B, hooks);
   hooks.addstatus(kStatusUploadPhase2, clGreen);
-  dialogue.RunPhase([&] { but.Post(B + kUploadPage, formulaire, &reponse); });
+  dialogue.RunPhase(reponse, [&] { but.Post(B + kUploadPage, formulaire, &reponse); });
   hooks.addstatus(kStatusUploadPhase3, clGreen);
-  dialogue.RunPhase([&] { but.Get(dialogue.FollowUp(), &reponse); });
+  dialogue.RunPhase(reponse, [&] { but.Get(dialogue.FollowUp(), &reponse); });
   hooks.addstatus(kStatusUploadPhase4, clGreen);
-  dialogue.RunPhase([&] { but.Get(dialogue.FollowUp(), &reponse); });
+  dialogue.RunPhase(reponse, [&] { but.Get(dialogue.FollowUp(), &reponse); });
 
   // Success is a forum tag found, not merely the end of the dialogue.
   std::string link = extraiturl(reponse.View());
@@ -178,6 +252,7 @@ bool UploadCapture(TNetHTTP& but, const std::string& B, const std::string& nomim
   const bool hosted = link != kNoImageAddress;
   if (hosted) hooks.addstatus(kStatusUploadDone, clGreen);
   else hooks.addstatus(kStatusUploadFailed, clRed);
+  if (!hosted && !dialogue.Reason().empty() && hooks.reason) hooks.reason(dialogue.Reason());
   hooks.addlink(link);
   return hosted;
 }

@@ -70,13 +70,22 @@ struct TUploadHooks {
   std::function<void(const std::string& line)> journal;
   // The forum tag, or kNoImageAddress: a new last line of the links box.
   std::function<void(const std::string& link)> addlink;
+  // Why an upload that failed could not talk to the host, when the user can
+  // act on it: a TLS check that failed (certificate, protocol, a connection
+  // cut without the TLS close), or a proxy that refused or failed. The
+  // message of the first such error; a host that is down or answers wrongly
+  // fails quietly. May be unset.
+  std::function<void(const std::string& reason)> reason;
 };
 
 // One upload of the file nomimage to the host at base address B (ending with
-// "/"), through but. Network and protocol failures are swallowed phase by
-// phase; the upload then ends with kStatusUploadFailed in red and
-// kNoImageAddress as its link. Only a file that cannot be opened
-// (EFOpenError) ends it early, before anything was sent.
+// "/"), through but. An https address gets a TLS transport for the length of
+// the upload; the proxy the environment names for B (http_proxy,
+// https_proxy, no_proxy) is used. Network and protocol failures are
+// swallowed phase by phase; the upload then ends with kStatusUploadFailed in
+// red and kNoImageAddress as its link, and the reason hook hears why when
+// the user can act on it. Only a file that cannot be opened (EFOpenError)
+// ends it early, before anything was sent.
 //
 // Each follow-up request asks for the Location of the last reply of this
 // upload (B alone when none came yet), and only redirects received in this

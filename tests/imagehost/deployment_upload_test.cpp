@@ -4,14 +4,15 @@
 // https address, and the host keeps and serves the file byte for byte.
 //
 // The dialogue runs over each transport of kTransports: over plain http
-// through the test listener of the deployment while the client has no TLS
-// transport, and over https once it has one (add Transport::kHttps there).
+// through the test listener of the deployment, and over https, where the
+// client trusts the deployment's test authority through SSL_CERT_FILE.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <regex>
 #include <string>
@@ -26,6 +27,7 @@
 #include "publish/jpeg_export.h"
 #include "publish/upload.h"
 #include "support/sample_images.h"
+#include "support/scoped_env.h"
 #include "support/temp_dir.h"
 #include "support/upload_recorder.h"
 
@@ -35,7 +37,7 @@ namespace {
 using Texts = std::vector<std::string>;
 
 enum class Transport { kPlainHttp, kHttps };
-const auto kTransports = ::testing::Values(Transport::kPlainHttp);
+const auto kTransports = ::testing::Values(Transport::kPlainHttp, Transport::kHttps);
 
 void PrintTo(Transport transport, std::ostream* out) {
   *out << (transport == Transport::kHttps ? "https" : "plain http");
@@ -52,6 +54,7 @@ class DeploymentUpload : public ::testing::TestWithParam<Transport> {
   void SetUp() override {
     ASSERT_TRUE(host_.Started()) << "the deployment did not start (packages nginx, php8.2-fpm):\n" << host_.Log();
     ConfigureUploadClient(but_);
+    if (GetParam() == Transport::kHttps) trust_.emplace("SSL_CERT_FILE", host_.CAFile());
   }
 
   std::string BaseURL() const {
@@ -90,6 +93,9 @@ class DeploymentUpload : public ::testing::TestWithParam<Transport> {
   }
 
   test::ImageHostDeployment host_;
+  // The machine's own proxy settings stay out of the way.
+  test::ScopedEnv no_proxy_{"no_proxy", std::string("*")};
+  std::optional<test::ScopedEnv> trust_;
   test::TempDir work_;
   TNetHTTP but_;
   test::UploadRecorder recorder_;

@@ -37,10 +37,10 @@ std::string ReadRequest(PeerConnection& peer, size_t& offset) {
 }
 
 ScriptedHttpServer::ScriptedHttpServer(std::vector<ScriptedConnection> connections,
-                                       std::chrono::milliseconds deadline)
+                                       std::chrono::milliseconds deadline, LoopbackFamily family)
     : connections_(std::move(connections)),
       server_([this](PeerConnection& peer) { Serve(peer, connections_[next_connection_++]); },
-              static_cast<int>(connections_.size()), deadline) {}
+              static_cast<int>(connections_.size()), deadline, family) {}
 
 void ScriptedHttpServer::Serve(PeerConnection& peer, const ScriptedConnection& script) {
   size_t offset = 0;

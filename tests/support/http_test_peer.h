@@ -36,7 +36,8 @@ struct ScriptedConnection {
 class ScriptedHttpServer {
  public:
   explicit ScriptedHttpServer(std::vector<ScriptedConnection> connections,
-                              std::chrono::milliseconds deadline = std::chrono::seconds(10));
+                              std::chrono::milliseconds deadline = std::chrono::seconds(10),
+                              LoopbackFamily family = LoopbackFamily::kIPv4);
   int Port() const { return server_.Port(); }
   std::string BaseURL() const { return "http://127.0.0.1:" + std::to_string(Port()) + "/"; }
   // Every request received, in order; waits for the scripts to end.

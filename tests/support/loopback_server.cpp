@@ -39,21 +39,34 @@ bool WaitFor(int fd, short events, Clock::time_point deadline, int stop_fd = -1)
   }
 }
 
-// A socket bound to 127.0.0.1 on a port the system chooses.
-int BoundLoopbackSocket(int& port) {
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+// A socket bound to 127.0.0.1 (or ::1) on a port the system chooses.
+// A port asked for (not 0) is taken if free.
+int BoundLoopbackSocket(int& port, LoopbackFamily family = LoopbackFamily::kIPv4) {
+  const bool six = family == LoopbackFamily::kIPv6;
+  const int fd = ::socket(six ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (fd < 0) throw std::runtime_error("socket() failed");
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = 0;
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+  sockaddr_storage storage{};
+  socklen_t length = 0;
+  if (six) {
+    auto& address = reinterpret_cast<sockaddr_in6&>(storage);
+    address.sin6_family = AF_INET6;
+    address.sin6_addr = in6addr_loopback;
+    address.sin6_port = htons(static_cast<uint16_t>(port));
+    length = sizeof address;
+  } else {
+    auto& address = reinterpret_cast<sockaddr_in&>(storage);
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    length = sizeof address;
+  }
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&storage), length) != 0) {
     ::close(fd);
     throw std::runtime_error("bind() failed");
   }
-  socklen_t length = sizeof address;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  port = ntohs(address.sin_port);
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&storage), &length);
+  port = six ? ntohs(reinterpret_cast<sockaddr_in6&>(storage).sin6_port)
+             : ntohs(reinterpret_cast<sockaddr_in&>(storage).sin_port);
   return fd;
 }
 
@@ -148,9 +161,11 @@ void PeerConnection::ShrinkReceiveBuffer(int bytes) {
   if (fd_ >= 0) ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
 }
 
-LoopbackServer::LoopbackServer(Script script, int connections, std::chrono::milliseconds deadline)
+LoopbackServer::LoopbackServer(Script script, int connections, std::chrono::milliseconds deadline,
+                               LoopbackFamily family, int port)
     : deadline_(deadline == kNoDeadline ? kNever : Clock::now() + deadline) {
-  listen_fd_ = BoundLoopbackSocket(port_);
+  port_ = port;
+  listen_fd_ = BoundLoopbackSocket(port_, family);
   stop_fd_ = ::eventfd(0, EFD_CLOEXEC);
   if (stop_fd_ < 0 || ::listen(listen_fd_, 8) != 0) {
     if (stop_fd_ >= 0) ::close(stop_fd_);
@@ -200,7 +215,7 @@ int LoopbackServer::Accepted() {
   return accepted_;
 }
 
-RefusingPort::RefusingPort() { fd_ = BoundLoopbackSocket(port_); }
+RefusingPort::RefusingPort(LoopbackFamily family) { fd_ = BoundLoopbackSocket(port_, family); }
 
 RefusingPort::~RefusingPort() { ::close(fd_); }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // Scripted TCP peers on the loopback interface for network tests and
-// benchmarks. A server listens on 127.0.0.1 with a port chosen by the system
+// benchmarks. A server listens on 127.0.0.1 (or ::1) with a port chosen by the system
 // and runs a script for each connection it accepts, one connection at a time
 // on its own thread, recording the bytes the scripts receive. A test server
 // serves a given number of connections and gives up by itself once its
@@ -56,6 +56,9 @@ class PeerConnection {
   // kilobytes instead of the system's usual hundreds.
   void ShrinkReceiveBuffer(int bytes);
   const std::string& Received() const { return received_; }
+  // The socket, for a script that speaks TLS over it; -1 once closed.
+  int Fd() const { return fd_; }
+  std::chrono::steady_clock::time_point Deadline() const { return deadline_; }
 
  private:
   // One receive of what is there (waiting up to the deadline); false at the
@@ -68,6 +71,9 @@ class PeerConnection {
   bool client_closed_ = false;
 };
 
+// The loopback address a server listens on.
+enum class LoopbackFamily { kIPv4, kIPv6 };
+
 class LoopbackServer {
  public:
   using Script = std::function<void(PeerConnection&)>;
@@ -77,7 +83,9 @@ class LoopbackServer {
   static constexpr int kUntilDestroyed = -1;
   static constexpr std::chrono::milliseconds kNoDeadline = std::chrono::milliseconds::max();
 
-  explicit LoopbackServer(Script script, int connections = 1, std::chrono::milliseconds deadline = 10s);
+  // port: the one to listen on, or 0 for one the system chooses.
+  explicit LoopbackServer(Script script, int connections = 1, std::chrono::milliseconds deadline = 10s,
+                          LoopbackFamily family = LoopbackFamily::kIPv4, int port = 0);
   // Stops accepting (a script still running ends first) and closes.
   ~LoopbackServer();
   LoopbackServer(const LoopbackServer&) = delete;
@@ -111,7 +119,7 @@ class LoopbackServer {
 // while the object lives.
 class RefusingPort {
  public:
-  RefusingPort();
+  explicit RefusingPort(LoopbackFamily family = LoopbackFamily::kIPv4);
   ~RefusingPort();
   RefusingPort(const RefusingPort&) = delete;
   RefusingPort& operator=(const RefusingPort&) = delete;

@@ -16,11 +16,13 @@ struct UploadRecorder {
   std::vector<std::pair<std::string, TColor>> statuses;
   std::vector<std::string> journal;
   std::vector<std::string> links;
+  std::vector<std::string> reasons;
 
   TUploadHooks Hooks() {
     return {[this](const std::string& m, TColor c) { statuses.emplace_back(m, c); },
             [this](const std::string& line) { journal.push_back(line); },
-            [this](const std::string& link) { links.push_back(link); }};
+            [this](const std::string& link) { links.push_back(link); },
+            [this](const std::string& reason) { reasons.push_back(reason); }};
   }
 };
 
