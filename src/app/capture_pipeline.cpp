@@ -100,8 +100,7 @@ void TCapturePipeline::RunAction() {
 void TCapturePipeline::voirimage() { ports_.Editor.Show(); }
 
 void TCapturePipeline::sauvegardeimage() {
-  nomimage = ports_.Folder.NextName();
-  ports_.Folder.SaveJpeg(ports_.Editor.Picture(), ports_.Window.Quality(), nomimage);
+  nomimage = ports_.Folder.SaveJpeg(ports_.Editor.Picture(), ports_.Window.Quality());
   ShowMessage(kSavedMessagePrefix + nomimage);
 }
 

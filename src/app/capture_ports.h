@@ -30,10 +30,10 @@ class ICaptureEditor {
 class ICaptureFolder {
  public:
   virtual ~ICaptureFolder() = default;
-  // The path the next capture is saved under: the first free numbered name.
-  virtual std::string NextName() = 0;
-  // Writes the picture to path as a JPEG file at quality (1..100).
-  virtual void SaveJpeg(TPicture& picture, int quality, const std::string& path) = 0;
+  // Writes the picture as a JPEG file at quality (1..100) under the first
+  // free numbered name, and returns its path. Nothing already there is ever
+  // replaced.
+  virtual std::string SaveJpeg(TPicture& picture, int quality) = 0;
   // Deletes a saved capture; a failure is not reported.
   virtual void Delete(const std::string& path) = 0;
 };

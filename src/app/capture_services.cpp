@@ -18,15 +18,11 @@ void TEditorForm::Show() {
   Form2->exec();
 }
 
-std::string TWorkFolderCaptures::NextName() {
+std::string TWorkFolderCaptures::SaveJpeg(TPicture& picture, int quality) {
   // Without a work folder (start-up showed why) a bare "1.jpg" would land
   // in whatever folder the program was started from.
   if (dossiertravail_.empty()) throw Exception(kNoWorkFolderError);
-  return nouveaunom(dossiertravail_);
-}
-
-void TWorkFolderCaptures::SaveJpeg(TPicture& picture, int quality, const std::string& path) {
-  SaveCaptureAsJpeg(picture, quality, path);
+  return SaveCaptureUnderNextName(picture, quality, dossiertravail_);
 }
 
 // A capture that stays behind is not worth a message.

@@ -35,8 +35,7 @@ class TWorkFolderCaptures final : public ICaptureFolder {
   explicit TWorkFolderCaptures(const std::string& dossiertravail) : dossiertravail_(dossiertravail) {}
 
   // Exception kNoWorkFolderError when there is no work folder.
-  std::string NextName() override;
-  void SaveJpeg(TPicture& picture, int quality, const std::string& path) override;
+  std::string SaveJpeg(TPicture& picture, int quality) override;
   void Delete(const std::string& path) override;
 
  private:

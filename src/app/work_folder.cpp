@@ -16,15 +16,10 @@ void EnsureWorkFolder(const std::string& folder) {
 
 void EmptyWorkFolder(const std::string& folder) {
   if (folder.empty()) return;  // never the current folder
-  std::vector<TSearchRec> entries;
   try {
-    entries = ListFolder(folder);
+    DeleteFilesInFolder(folder, kJournalName);
   } catch (const EInOutError&) {
-    return;
-  }
-  for (const TSearchRec& entry : entries) {
-    if ((entry.Attr & faDirectory) != 0 || entry.Name == kJournalName) continue;
-    DeleteFile(folder + entry.Name);
+    // A folder that cannot be read has nothing that could be deleted.
   }
 }
 

@@ -17,10 +17,12 @@ std::string WorkFolderPath(std::string_view documents);
 // is not created. Exception "Impossible de créer " + folder when it cannot be.
 void EnsureWorkFolder(const std::string& folder);
 
-// Deletes every file of the folder (folder ends with a separator) except the
-// journal, which stays open and in use. Sub-folders and what they hold are
-// never touched. A file that cannot be deleted is left, silently, and so is a
-// folder that cannot be read.
+// Deletes every file and link of the folder (folder ends with a separator)
+// except the journal, which stays open and in use, whatever their names
+// (names no Windows-1252 text can hold included). A link goes, never what it
+// points to. Sub-folders and what they hold are never touched. A file that
+// cannot be deleted is left, silently, and so is a folder that cannot be
+// read.
 void EmptyWorkFolder(const std::string& folder);
 
 }  // namespace vitrix

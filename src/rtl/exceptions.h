@@ -46,8 +46,15 @@ class EInvalidOperation : public Exception {
   using Exception::Exception;
 };
 
+// A failed stream or file operation. ErrorCode is the system's errno value
+// when the system gave one, 0 otherwise.
 class EStreamError : public Exception {
-  using Exception::Exception;
+ public:
+  explicit EStreamError(std::string message, int code = 0) : Exception(std::move(message)), code_(code) {}
+  int ErrorCode() const noexcept { return code_; }
+
+ private:
+  int code_;
 };
 
 class EFCreateError : public EStreamError {

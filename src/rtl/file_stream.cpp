@@ -13,10 +13,18 @@
 namespace vitrix {
 namespace {
 
+// "path". reason, as the messages about a file end.
+std::string FileAndReason(const std::string& path, int error) {
+  return "\"" + ExpandFileName(path) + "\". " + SysErrorMessage(error);
+}
+
 [[noreturn]] void RaiseOpenError(bool creating, const std::string& path, int error) {
-  const std::string text = "\"" + ExpandFileName(path) + "\". " + SysErrorMessage(error);
-  if (creating) throw EFCreateError("Impossible de cr\xE9" "er le fichier " + text);
-  throw EFOpenError("Impossible d'ouvrir le fichier " + text);
+  if (creating) throw EFCreateError("Impossible de cr\xE9" "er le fichier " + FileAndReason(path, error), error);
+  throw EFOpenError("Impossible d'ouvrir le fichier " + FileAndReason(path, error), error);
+}
+
+[[noreturn]] void RaiseFileWriteError(const std::string& path, int error) {
+  throw EWriteError("Erreur d'\xE9" "criture dans le fichier " + FileAndReason(path, error), error);
 }
 
 int LockFor(uint16_t mode, bool creating) {
@@ -33,8 +41,13 @@ int LockFor(uint16_t mode, bool creating) {
 
 TFileStream::TFileStream(const std::string& path, uint16_t mode) : file_name_(path) {
   const bool creating = (mode & fmCreate) == fmCreate;
+  const bool creating_new = (mode & fmCreateNew) == fmCreateNew;
   int flags = O_CLOEXEC;
-  if (creating) {
+  if (creating_new) {
+    // O_EXCL alone already refuses a link, even a dangling one; O_NOFOLLOW
+    // says so once more.
+    flags |= O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW;
+  } else if (creating) {
     flags |= O_RDWR | O_CREAT;
   } else {
     switch (mode & 0x0003) {
@@ -54,7 +67,8 @@ TFileStream::TFileStream(const std::string& path, uint16_t mode) : file_name_(pa
     RaiseOpenError(creating, path, error);
   }
   // Truncate only once the lock is ours, so that a file in use is not emptied.
-  if (creating && ::ftruncate(fd_, 0) != 0) {
+  // A new file has nothing to truncate.
+  if (creating && !creating_new && ::ftruncate(fd_, 0) != 0) {
     const int error = errno;
     ::close(fd_);
     fd_ = -1;
@@ -72,7 +86,7 @@ void TFileStream::Close() {
   fd_ = -1;
   // After close() fails the descriptor is released all the same: it is
   // never closed twice.
-  if (::close(fd) != 0 && errno != EINTR) throw EWriteError(kWriteErrorText);
+  if (::close(fd) != 0 && errno != EINTR) RaiseFileWriteError(file_name_, errno);
 }
 
 int64_t TFileStream::Read(void* buffer, int64_t count) {
@@ -81,7 +95,9 @@ int64_t TFileStream::Read(void* buffer, int64_t count) {
   do {
     n = ::read(fd_, buffer, static_cast<size_t>(count));
   } while (n < 0 && errno == EINTR);
-  return n < 0 ? 0 : n;
+  if (n >= 0) return n;
+  last_error_ = errno;
+  return 0;
 }
 
 int64_t TFileStream::Write(const void* buffer, int64_t count) {
@@ -90,7 +106,9 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
   do {
     n = ::write(fd_, buffer, static_cast<size_t>(count));
   } while (n < 0 && errno == EINTR);
-  return n < 0 ? 0 : n;
+  if (n >= 0) return n;
+  last_error_ = errno;
+  return 0;
 }
 
 int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
@@ -101,8 +119,18 @@ int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {
 }
 
 void TFileStream::SetSize(int64_t new_size) {
-  if (::ftruncate(fd_, new_size) != 0) throw EWriteError(kWriteErrorText);
+  if (::ftruncate(fd_, new_size) != 0) RaiseFileWriteError(file_name_, errno);
   if (Position() > new_size) SetPosition(new_size);
 }
+
+// Reading on past the end is no system error: the generic text says it.
+void TFileStream::RaiseReadError() {
+  if (last_error_ == 0) TStream::RaiseReadError();
+  throw EReadError("Erreur de lecture dans le fichier " + FileAndReason(file_name_, last_error_), last_error_);
+}
+
+// A write that took nothing without an error number stands for an
+// input/output error: the system kept none of the bytes.
+void TFileStream::RaiseWriteError() { RaiseFileWriteError(file_name_, last_error_ != 0 ? last_error_ : EIO); }
 
 }  // namespace vitrix

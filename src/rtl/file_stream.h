@@ -23,12 +23,17 @@ enum TFileMode : uint16_t {
   fmShareDenyNone = 0x0040,
   fmAppend = 0x0100,  // writes go to the end (used with fmOpenWrite)
   fmCreate = 0xFF00,  // create or truncate, read and write
+  // Create a new file, read and write: never replaces, empties or follows
+  // anything that already has the name (a file, a folder, a link even when
+  // it points nowhere). EFCreateError with ErrorCode EEXIST then.
+  fmCreateNew = 0xFF04,
 };
 
 class TFileStream : public TStream {
  public:
-  // path is Windows-1252. Raises EFCreateError (fmCreate) or EFOpenError with
-  // the expanded path and the system's error text.
+  // path is Windows-1252. Raises EFCreateError (fmCreate, fmCreateNew) or
+  // EFOpenError with the expanded path and the system's error text, and the
+  // errno value as ErrorCode.
   TFileStream(const std::string& path, uint16_t mode);
   ~TFileStream() override;
 
@@ -37,6 +42,9 @@ class TFileStream : public TStream {
   // destructor closes too, but has no way to report it.
   void Close();
 
+  // Read and Write give 0 when the system fails; ReadBuffer and WriteBuffer
+  // then raise EReadError / EWriteError naming the file and the system's
+  // reason (a full disk: "Il n'y a pas assez d'espace sur le disque.").
   int64_t Read(void* buffer, int64_t count) override;
   int64_t Write(const void* buffer, int64_t count) override;
   int64_t Seek(int64_t offset, TSeekOrigin origin) override;
@@ -45,9 +53,14 @@ class TFileStream : public TStream {
   const std::string& FileName() const { return file_name_; }
   int Handle() const { return fd_; }
 
+ protected:
+  [[noreturn]] void RaiseReadError() override;
+  [[noreturn]] void RaiseWriteError() override;
+
  private:
   std::string file_name_;
   int fd_ = -1;
+  int last_error_ = 0;  // errno of the last Read or Write that failed
 };
 
 }  // namespace vitrix

@@ -1,6 +1,7 @@
 #include "rtl/files.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,6 +26,11 @@ bool FileExists(std::string_view path) {
 bool DirectoryExists(std::string_view path) {
   struct stat info {};
   return ::stat(ToSystemPath(path).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool EntryExists(std::string_view path) {
+  struct stat info {};
+  return ::lstat(ToSystemPath(path).c_str(), &info) == 0;
 }
 
 bool CreateDir(std::string_view path) { return ::mkdir(ToSystemPath(path).c_str(), 0777) == 0; }
@@ -57,16 +63,47 @@ std::string ExtractFileName(std::string_view path) {
   return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
-std::vector<TSearchRec> ListFolder(std::string_view folder) {
-  const std::string system_folder = ToSystemPath(folder);
-  struct CloseDir {
-    void operator()(DIR* d) const { ::closedir(d); }
-  };
-  std::unique_ptr<DIR, CloseDir> dir(::opendir(system_folder.c_str()));
+namespace {
+
+struct TCloseDir {
+  void operator()(DIR* d) const { ::closedir(d); }
+};
+using TDirHandle = std::unique_ptr<DIR, TCloseDir>;
+
+TDirHandle OpenFolder(std::string_view folder, const std::string& system_folder) {
+  TDirHandle dir(::opendir(system_folder.c_str()));
   if (!dir) {
     const int error = errno;
     throw EInOutError(error, "Impossible de lire le dossier \"" + std::string(folder) + "\". " + SysErrorMessage(error));
   }
+  return dir;
+}
+
+}  // namespace
+
+// The names are the system's bytes as they are: a name is never converted,
+// so names that no Windows-1252 text can hold go as well. Each entry is
+// looked at and removed through the open folder, so that a folder swapped
+// for a link meanwhile cannot lead the deletions elsewhere.
+int DeleteFilesInFolder(std::string_view folder, std::string_view keep) {
+  TDirHandle dir = OpenFolder(folder, ToSystemPath(folder));
+  const int folder_fd = ::dirfd(dir.get());
+  const std::string system_keep = ToSystemPath(keep);
+  int deleted = 0;
+  while (dirent* entry = ::readdir(dir.get())) {
+    const std::string_view name = entry->d_name;
+    if (name == "." || name == ".." || name == system_keep) continue;
+    struct stat info {};
+    if (::fstatat(folder_fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (!S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode)) continue;
+    if (::unlinkat(folder_fd, entry->d_name, 0) == 0) ++deleted;
+  }
+  return deleted;
+}
+
+std::vector<TSearchRec> ListFolder(std::string_view folder) {
+  const std::string system_folder = ToSystemPath(folder);
+  TDirHandle dir = OpenFolder(folder, system_folder);
   std::vector<TSearchRec> entries;
   const std::string prefix = IncludeTrailingPathDelimiter(system_folder);
   while (dirent* entry = ::readdir(dir.get())) {

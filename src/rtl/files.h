@@ -38,6 +38,9 @@ std::string FromSystemPath(std::string_view system_path);
 
 bool FileExists(std::string_view path);       // anything but a folder
 bool DirectoryExists(std::string_view path);
+// Whether anything has the name: a file, a folder, a link (even one that
+// points nowhere: the link itself is looked at, never followed).
+bool EntryExists(std::string_view path);
 // Creates one folder level; false (errno set) when it cannot be created.
 bool CreateDir(std::string_view path);
 // Removes a file (never a folder); false (errno set) on failure.
@@ -47,6 +50,14 @@ std::string ExpandFileName(std::string_view path);
 std::string IncludeTrailingPathDelimiter(std::string_view path);
 // The last component of a path (after the last separator).
 std::string ExtractFileName(std::string_view path);
+
+// Deletes every file and every link (the link itself, never what it points
+// to) directly in folder, whatever bytes their names hold, except the entry
+// named keep (a Windows-1252 name). Folders and what they hold, and special
+// files (pipes, sockets, devices), stay. What cannot be deleted stays too;
+// returns the number of entries deleted. Raises EInOutError when the folder
+// cannot be read.
+int DeleteFilesInFolder(std::string_view folder, std::string_view keep);
 
 // Every entry of a folder except "." and "..", in the order the system lists
 // them. Entries whose names cannot be written in Windows-1252 are left out:

@@ -11,6 +11,9 @@ namespace vitrix {
 
 void TStream::SetSize(int64_t) {}
 
+void TStream::RaiseReadError() { throw EReadError(kReadErrorText); }
+void TStream::RaiseWriteError() { throw EWriteError(kWriteErrorText); }
+
 int64_t TStream::Size() {
   const int64_t saved = Seek(0, TSeekOrigin::soCurrent);
   const int64_t end = Seek(0, TSeekOrigin::soEnd);
@@ -23,7 +26,7 @@ void TStream::ReadBuffer(void* buffer, int64_t count) {
   int64_t done = 0;
   while (done < count) {
     const int64_t n = Read(out + done, count - done);
-    if (n <= 0) throw EReadError(kReadErrorText);
+    if (n <= 0) RaiseReadError();
     done += n;
   }
 }
@@ -33,7 +36,7 @@ void TStream::WriteBuffer(const void* buffer, int64_t count) {
   int64_t done = 0;
   while (done < count) {
     const int64_t n = Write(in + done, count - done);
-    if (n <= 0) throw EWriteError(kWriteErrorText);
+    if (n <= 0) RaiseWriteError();
     done += n;
   }
 }

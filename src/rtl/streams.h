@@ -41,6 +41,13 @@ class TStream {
   // Copies count bytes from source's position; count 0 copies the whole source
   // from its start. Returns the number of bytes copied.
   int64_t CopyFrom(TStream& source, int64_t count);
+
+ protected:
+  // Raised by ReadBuffer / WriteBuffer when Read or Write gave nothing. The
+  // plain stream has no more to say than the generic texts; a file stream
+  // names its file and the system's reason.
+  [[noreturn]] virtual void RaiseReadError();
+  [[noreturn]] virtual void RaiseWriteError();
 };
 
 // A growable block of memory.
