@@ -83,12 +83,14 @@ void SaveCaptureAsJpeg(TPicture& picture, int quality, const std::string& path) 
   WriteNewFile(jpeg, path);
 }
 
-std::string SaveCaptureUnderNextName(TPicture& picture, int quality, const std::string& dossiertravail) {
+std::string SaveCaptureUnderNextName(TPicture& picture, int quality, const std::string& dossiertravail,
+                                     const TBeforeCreate& before_create) {
   TJPEGImage jpeg;
   Encode(picture, quality, jpeg);
   int64_t n = 1;
   for (int lost = 0;; ++lost) {
     std::string path = FirstFreeName(dossiertravail, n);
+    if (before_create) before_create(path);
     try {
       WriteNewFile(jpeg, path);
       return path;

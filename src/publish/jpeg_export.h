@@ -3,6 +3,7 @@
 // Saving the capture as a JPEG file under the next free number of the work
 // folder.
 
+#include <functional>
 #include <string>
 
 namespace vitrix {
@@ -27,9 +28,16 @@ std::string nouveaunom(const std::string& dossiertravail);
 // and the system's reason).
 void SaveCaptureAsJpeg(TPicture& picture, int quality, const std::string& path);
 
+// Called with the chosen name between the look and the create; tests take
+// the name there as another saver would.
+using TBeforeCreate = std::function<void(const std::string& path)>;
+
 // Saves the picture in dossiertravail under nouveaunom's name and returns the
 // path. When another program takes that name between the look and the save,
-// the next free number is tried: nothing is ever replaced.
-std::string SaveCaptureUnderNextName(TPicture& picture, int quality, const std::string& dossiertravail);
+// the next free number is tried: nothing is ever replaced. A folder that
+// keeps filling up under the save (a thousand names lost one after the
+// other) ends in the create error.
+std::string SaveCaptureUnderNextName(TPicture& picture, int quality, const std::string& dossiertravail,
+                                     const TBeforeCreate& before_create = {});
 
 }  // namespace vitrix

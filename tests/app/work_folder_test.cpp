@@ -1,6 +1,7 @@
 #include "app/work_folder.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -68,6 +69,30 @@ TEST(WorkFolder, EmptyingDeletesFilesButKeepsTheJournalAndSubFolders) {
 TEST(WorkFolder, EmptyingAMissingFolderDoesNothing) {
   test::TempDir dir;
   EXPECT_NO_THROW(EmptyWorkFolder(dir.Path() + "absent/"));
+}
+
+// Names no Windows-1252 text can hold (Japanese, an emoji, a Latin-1 byte
+// that is no UTF-8) go like any other; a link goes, never what it points to.
+TEST(WorkFolder, EmptyingDeletesEveryFileAndLinkWhateverTheBytesOfItsName) {
+  test::TempDir dir;
+  test::TempDir outside;
+  const std::vector<std::string> odd = {"\xE6\x97\xA5\xE6\x9C\xAC.jpg", "emoji\xF0\x9F\x98\x80.png", "\xE9t\xE9.jpg"};
+  for (const std::string& name : odd) test::WriteWholeFile(dir.Path() + name, "x");
+  const std::string target = outside.WriteFile("target.jpg", "not ours");
+  ASSERT_EQ(::symlink(target.c_str(), (dir.Path() + "link.jpg").c_str()), 0);
+  ASSERT_EQ(::symlink((outside.Path() + "gone").c_str(), (dir.Path() + "dangling.jpg").c_str()), 0);
+  fs::create_directories(dir.Path() + "\xE6\x97\xA5");
+  test::WriteWholeFile(dir.Path() + "\xE6\x97\xA5/1.jpg", "kept");
+  dir.WriteFile("vitrix.log", "journal\r\n");
+
+  EmptyWorkFolder(dir.Path());
+
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(dir.Path())) left.push_back(entry.path().filename().string());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"vitrix.log", "\xE6\x97\xA5"}));
+  EXPECT_EQ(test::ReadWholeFile(target), "not ours");
+  EXPECT_EQ(test::ReadWholeFile(dir.Path() + "\xE6\x97\xA5/1.jpg"), "kept");
 }
 
 }  // namespace

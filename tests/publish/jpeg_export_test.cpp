@@ -1,10 +1,15 @@
 #include "publish/jpeg_export.h"
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QImage>
+#include <cerrno>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "picture/banner.h"
 #include "picture/bitmap.h"
@@ -44,6 +49,113 @@ TEST(NextFreeName, TakesTheLowestFreeNumberFromOne) {
   EXPECT_EQ(nouveaunom(folder.Path()), folder.Path() + "2.jpg");
   folder.WriteFile("2.jpg", "x");
   EXPECT_EQ(nouveaunom(folder.Path()), folder.Path() + "4.jpg");
+}
+
+// A bitmap picture of the sample pixels.
+std::unique_ptr<TPicture> SamplePicture(int width, int height) {
+  auto picture = std::make_unique<TPicture>();
+  auto bitmap = std::make_unique<TBitmap>();
+  bitmap->SetImage(test::VariedSampleImage(width, height));
+  picture->SetGraphic(std::move(bitmap));
+  return picture;
+}
+
+bool EntryThere(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0;
+}
+
+TEST(NextFreeName, SkipsFoldersLinksAndLinksThatPointNowhere) {
+  test::TempDir folder;
+  test::TempDir outside;
+  ASSERT_EQ(::mkdir((folder.Path() + "1.jpg").c_str(), 0777), 0);
+  ASSERT_EQ(::symlink((outside.Path() + "x.jpg").c_str(), (folder.Path() + "2.jpg").c_str()), 0);
+  ASSERT_EQ(::symlink(outside.WriteFile("y.jpg", "y").c_str(), (folder.Path() + "3.jpg").c_str()), 0);
+  EXPECT_EQ(nouveaunom(folder.Path()), folder.Path() + "4.jpg");
+}
+
+// A folder 1.jpg made every later save fail; a dangling link 2.jpg led the
+// capture out of the work folder.
+TEST(SaveUnderNextName, GoesPastAFolderAndADanglingLinkAndWritesNothingOutside) {
+  test::TempDir folder;
+  test::TempDir outside;
+  ASSERT_EQ(::mkdir((folder.Path() + "1.jpg").c_str(), 0777), 0);
+  const std::string target = outside.Path() + "stolen.jpg";
+  ASSERT_EQ(::symlink(target.c_str(), (folder.Path() + "2.jpg").c_str()), 0);
+  auto picture = SamplePicture(32, 24);
+  EXPECT_EQ(SaveCaptureUnderNextName(*picture, 90, folder.Path()), folder.Path() + "3.jpg");
+  EXPECT_EQ(SaveCaptureUnderNextName(*picture, 90, folder.Path()), folder.Path() + "4.jpg");
+  EXPECT_EQ(Decoded(folder.Path() + "3.jpg").size(), QSize(32, 24));
+  EXPECT_FALSE(EntryThere(target));
+  EXPECT_TRUE(DirectoryExists(folder.Path() + "1.jpg"));
+}
+
+TEST(SaveCapture, AnExistingFileIsNeverReplaced) {
+  test::TempDir folder;
+  const std::string path = folder.WriteFile("1.jpg", "earlier capture");
+  auto picture = SamplePicture(16, 16);
+  try {
+    SaveCaptureAsJpeg(*picture, 95, path);
+    FAIL() << "no error";
+  } catch (const EFCreateError& e) {
+    EXPECT_EQ(e.ErrorCode(), EEXIST);
+  }
+  EXPECT_EQ(folder.ReadFile("1.jpg"), "earlier capture");
+}
+
+// Another saver (a second instance, another program) takes each name this
+// save chose, between its look and its create, three times over: the save
+// replaces none of those files and ends under the next free number.
+TEST(SaveUnderNextName, ANameTakenBetweenTheLookAndTheCreateIsLeftAndTheNextOneTried) {
+  test::TempDir folder;
+  auto picture = SamplePicture(16, 16);
+  std::vector<std::string> taken;
+  const auto other_saver = [&](const std::string& path) {
+    if (taken.size() < 3) taken.push_back(test::WriteWholeFile(path, "other") ? path : "");
+  };
+  EXPECT_EQ(SaveCaptureUnderNextName(*picture, 80, folder.Path(), other_saver), folder.Path() + "4.jpg");
+  EXPECT_EQ(taken, (std::vector<std::string>{folder.Path() + "1.jpg", folder.Path() + "2.jpg", folder.Path() + "3.jpg"}));
+  for (const char* name : {"1.jpg", "2.jpg", "3.jpg"}) EXPECT_EQ(folder.ReadFile(name), "other") << name;
+  EXPECT_EQ(folder.ReadFile("4.jpg"), EncodedAt(test::VariedSampleImage(16, 16), 80));
+}
+
+// A folder that keeps filling up under the save is no race any more: the
+// save gives up with the create error instead of running on for ever.
+TEST(SaveUnderNextName, AFolderThatNeverStopsFillingEndsInTheCreateError) {
+  test::TempDir folder;
+  auto picture = SamplePicture(8, 8);
+  const auto filler = [](const std::string& path) { test::WriteWholeFile(path, "other"); };
+  try {
+    SaveCaptureUnderNextName(*picture, 80, folder.Path(), filler);
+    FAIL() << "no error";
+  } catch (const EFCreateError& e) {
+    EXPECT_EQ(e.ErrorCode(), EEXIST);
+  }
+}
+
+// A small tmpfs stands for a full disk. Mounting needs the right to mount;
+// without it the test is skipped.
+TEST(SaveCapture, AFullDiskNamesTheFileAndTheCauseAndLeavesNoHalfFile) {
+  test::TempDir mount_point;
+  if (::mount("vitrix-full", mount_point.Path().c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k") != 0) {
+    GTEST_SKIP() << "no tmpfs can be mounted here (errno " << errno << ")";
+  }
+  struct Unmount {
+    std::string path;
+    ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
+  } unmount{mount_point.Path()};
+  // Noise does not compress: this JPEG is far larger than 64 KiB.
+  auto picture = SamplePicture(1024, 768);
+  const std::string path = mount_point.Path() + "1.jpg";
+  try {
+    SaveCaptureUnderNextName(*picture, 100, mount_point.Path());
+    FAIL() << "no error";
+  } catch (const EWriteError& e) {
+    EXPECT_EQ(e.ErrorCode(), ENOSPC);
+    EXPECT_EQ(e.Message(), "Erreur d'\xE9" "criture dans le fichier \"" + path +
+                               "\". Il n'y a pas assez d'espace sur le disque.");
+  }
+  EXPECT_FALSE(EntryThere(path));
 }
 
 TEST(SaveCapture, WritesTheBitmapAtTheGivenQuality) {

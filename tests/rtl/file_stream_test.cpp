@@ -1,7 +1,11 @@
 #include "rtl/file_stream.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <string>
 
 #include "rtl/exceptions.h"
 #include "support/temp_dir.h"
@@ -88,6 +92,74 @@ TEST(FileStream, CarriesWindows1252NamesToUtf8OnDisk) {
     file.WriteText("x");
   }
   EXPECT_EQ(dir.ReadFile("\xC3\xA9t\xC3\xA9.txt"), "x");
+}
+
+// Whatever already has the name stays as it was: a file keeps its bytes, a
+// link its target, and a link that points nowhere creates nothing where it
+// points.
+TEST(FileStream, CreateNewRefusesEveryEntryThatHasTheNameAndFollowsNoLink) {
+  test::TempDir dir;
+  test::TempDir outside;
+  dir.WriteFile("file.jpg", "old");
+  ASSERT_EQ(::mkdir((dir.Path() + "folder.jpg").c_str(), 0777), 0);
+  ASSERT_EQ(::symlink((outside.Path() + "target.jpg").c_str(), (dir.Path() + "dangling.jpg").c_str()), 0);
+  const std::string kept = outside.WriteFile("kept.jpg", "outside");
+  ASSERT_EQ(::symlink(kept.c_str(), (dir.Path() + "link.jpg").c_str()), 0);
+  for (const char* name : {"file.jpg", "folder.jpg", "dangling.jpg", "link.jpg"}) {
+    try {
+      TFileStream file(dir.Path() + name, fmCreateNew);
+      ADD_FAILURE() << name << ": created";
+    } catch (const EFCreateError& e) {
+      EXPECT_EQ(e.ErrorCode(), EEXIST) << name;
+      EXPECT_EQ(e.Message(), "Impossible de cr\xE9" "er le fichier \"" + dir.Path() + name + "\". Le fichier existe.");
+    }
+  }
+  EXPECT_EQ(dir.ReadFile("file.jpg"), "old");
+  EXPECT_EQ(outside.ReadFile("kept.jpg"), "outside");
+  struct stat info {};
+  EXPECT_NE(::lstat((outside.Path() + "target.jpg").c_str(), &info), 0);
+
+  {
+    TFileStream file(dir.Path() + "new.jpg", fmCreateNew);
+    file.WriteText("new");
+  }
+  EXPECT_EQ(dir.ReadFile("new.jpg"), "new");
+}
+
+// /dev/full takes no byte and answers ENOSPC, as a full disk does.
+TEST(FileStream, AWriteErrorNamesTheFileAndTheSystemsReason) {
+  TFileStream file("/dev/full", fmOpenWrite);
+  try {
+    file.WriteText("capture");
+    FAIL() << "no exception";
+  } catch (const EWriteError& e) {
+    EXPECT_EQ(e.ErrorCode(), ENOSPC);
+    EXPECT_EQ(e.Message(), "Erreur d'\xE9" "criture dans le fichier \"/dev/full\". Il n'y a pas assez d'espace sur le disque.");
+  }
+}
+
+TEST(FileStream, AReadErrorNamesTheFileButTheEndOfTheFileKeepsTheGenericText) {
+  test::TempDir dir;
+  const std::string path = dir.WriteFile("short.bin", "ab");
+  char buffer[4];
+  {
+    TFileStream file(path, fmOpenRead);
+    try {
+      file.ReadBuffer(buffer, 4);
+      FAIL() << "no exception";
+    } catch (const EReadError& e) {
+      EXPECT_EQ(e.Message(), kReadErrorText);
+    }
+  }
+  // Reading a folder's descriptor fails with EISDIR.
+  TFileStream folder(dir.Path(), fmOpenRead);
+  try {
+    folder.ReadBuffer(buffer, 1);
+    FAIL() << "no exception";
+  } catch (const EReadError& e) {
+    EXPECT_EQ(e.ErrorCode(), EISDIR);
+    EXPECT_EQ(e.Message(), "Erreur de lecture dans le fichier \"" + dir.Path() + "\". Le chemin d\xE9signe un dossier.");
+  }
 }
 
 }  // namespace
