@@ -13,6 +13,7 @@
 #include "publish/image_address.h"
 #include "publish/jpeg_export.h"
 #include "publish/upload.h"
+#include "rtl/exceptions.h"
 
 namespace vitrix {
 namespace {
@@ -50,7 +51,12 @@ void TCapturePipeline::UtilisationGetKeyState() {
 void TCapturePipeline::TakeCapture() {
   TClipboard& clipboard = SharedClipboard();
   TClipboardHold hold(clipboard);
-  if (!clipboard.Offers(CF_BITMAP)) return;
+  if (!clipboard.Offers(CF_BITMAP)) {
+    // Text is no capture and is passed over; a picture that cannot be one is
+    // told, or the press would seem lost.
+    if (clipboard.Offers(CF_ENHMETAFILE) || clipboard.Offers(CF_METAFILEPICT)) throw Exception(kVectorPictureOnlyText);
+    return;
+  }
   // A capture taken while the program sits in the task bar brings its main
   // window back before the editor shows.
   ports_.Window.RestoreFromMinimised();

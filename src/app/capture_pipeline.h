@@ -30,6 +30,11 @@ inline constexpr const char* kUploadFailedBecause = "Echec de l'envoi du fichier
 inline constexpr const char* kNotHostedKeptPrefix =
     "L'image n'a pas pu \xEAtre h\xE9" "berg\xE9" "e ; elle reste enregistr\xE9" "e sous le nom ";
 
+// Said when the press finds a vector picture but no bitmap on the clipboard.
+inline constexpr const char* kVectorPictureOnlyText =
+    "Le presse-papiers contient une image vectorielle (SVG, EMF ou WMF) mais pas de bitmap : "
+    "seule une image bitmap peut \xEAtre prise comme capture.";
+
 struct TCapturePorts {
   ICaptureEditor& Editor;
   ICaptureFolder& Folder;

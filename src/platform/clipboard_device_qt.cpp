@@ -1,5 +1,6 @@
 #include "platform/clipboard_device_qt.h"
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -8,6 +9,10 @@
 #include <QSvgRenderer>
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <string>
+
+#include "rtl/exceptions.h"
 
 namespace vitrix {
 namespace {
@@ -36,6 +41,20 @@ int32_t ReadLe16(const std::string& bytes, size_t offset) {
   const auto value = static_cast<uint16_t>(static_cast<uint8_t>(bytes[offset]) |
                                            (static_cast<uint8_t>(bytes[offset + 1]) << 8));
   return static_cast<int16_t>(value);
+}
+
+// Qt's own bound on a decoded picture (128 MB by default) would drop a
+// three-monitor desktop; the bound here lets through every picture up to the
+// pixel limit, whatever its depth (64 bits a pixel at most).
+constexpr int kAllocationLimitMb = static_cast<int>(kMaxClipboardPixels * 8 / (1024 * 1024));
+
+std::string TooLargeText(QSize size) {
+  return kClipboardPictureTooLargeText + std::to_string(size.width()) + " x " + std::to_string(size.height()) +
+         " pixels ; au plus " + std::to_string(kMaxClipboardPixels) + " pixels (16384 x 16384) peuvent l'\xEAtre.";
+}
+
+bool TooLarge(QSize size) {
+  return static_cast<int64_t>(size.width()) * static_cast<int64_t>(size.height()) > kMaxClipboardPixels;
 }
 
 const QMimeData* CurrentMimeData() {
@@ -95,6 +114,26 @@ void ReadMetafileBounds(TClipboardMetafile& metafile) {
   }
 }
 
+QImage ReadClipboardPicture(const QByteArray& bytes, const QString& mime_type) {
+  QBuffer buffer;
+  buffer.setData(bytes);
+  buffer.open(QIODevice::ReadOnly);
+  // The bytes say what they are; an owner may well announce one type and
+  // give another.
+  QImageReader reader(&buffer);
+  reader.setAllocationLimit(kAllocationLimitMb);
+  // The size is in the header: a picture too large is refused before any
+  // pixel is decoded.
+  const QSize size = reader.size();
+  if (size.isValid() && TooLarge(size)) throw Exception(TooLargeText(size));
+  QImage image;
+  if (!reader.read(&image) || image.isNull()) {
+    throw Exception(kClipboardPictureUnreadableText + mime_type.toStdString() + ".");
+  }
+  if (TooLarge(image.size())) throw Exception(TooLargeText(image.size()));
+  return image;
+}
+
 std::unique_ptr<IClipboardDevice> IClipboardDevice::CreateSystem() { return std::make_unique<TQtClipboardDevice>(); }
 
 bool TQtClipboardDevice::Open() { return QGuiApplication::instance() != nullptr; }
@@ -113,12 +152,7 @@ bool TQtClipboardDevice::HasFormat(uint32_t format) {
 TClipboardData TQtClipboardDevice::Data(uint32_t format) {
   const QMimeData* data = CurrentMimeData();
   if (data == nullptr) return {};
-  if (format == CF_BITMAP) {
-    if (!HasFormat(CF_BITMAP)) return {};
-    QImage image = QGuiApplication::clipboard()->image(QClipboard::Clipboard);
-    if (image.isNull()) return {};
-    return image;
-  }
+  if (format == CF_BITMAP) return Bitmap(*data);
   if (format != CF_METAFILEPICT && format != CF_ENHMETAFILE) return {};
   // Either metafile format gives the first vector picture the owner lists.
   for (const QString& type : data->formats()) {
@@ -131,6 +165,31 @@ TClipboardData TQtClipboardDevice::Data(uint32_t format) {
     ReadMetafileBounds(metafile);
     return metafile;
   }
+  return {};
+}
+
+// This program's own capture is a picture already. Another owner's is read
+// here from its bytes rather than through Qt's clipboard image, which drops a
+// picture it cannot read, or one past its own size bound, without a word:
+// the first raster type the owner lists that reads is taken, and when none
+// does the first one's failure is told.
+TClipboardData TQtClipboardDevice::Bitmap(const QMimeData& data) {
+  if (QGuiApplication::clipboard()->ownsClipboard()) {
+    QImage image = QGuiApplication::clipboard()->image(QClipboard::Clipboard);
+    if (image.isNull()) return {};
+    if (TooLarge(image.size())) throw Exception(TooLargeText(image.size()));
+    return image;
+  }
+  std::optional<Exception> first_failure;
+  for (const QString& type : data.formats()) {
+    if (ClipboardFormatForMimeType(type) != CF_BITMAP) continue;
+    try {
+      return ReadClipboardPicture(data.data(type), type);
+    } catch (const Exception& e) {
+      if (!first_failure) first_failure = e;
+    }
+  }
+  if (first_failure) throw *first_failure;
   return {};
 }
 

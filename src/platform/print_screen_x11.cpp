@@ -96,7 +96,13 @@ int16_t TX11PrintScreen::KeyState() {
     if (const std::optional<bool> down = AnyKeyDown(display_.Connection, keycodes_)) OnKeymap(*down);
   }
   StorePendingCapture();
-  if (latch_.NeedsPictureCheck()) latch_.PictureChecked(ClipboardDevice().HasFormat(CF_BITMAP));
+  // Any picture counts, a vector one too: the capture then says why it
+  // cannot take it rather than waiting in silence.
+  if (latch_.NeedsPictureCheck()) {
+    IClipboardDevice& device = ClipboardDevice();
+    latch_.PictureChecked(device.HasFormat(CF_BITMAP) || device.HasFormat(CF_ENHMETAFILE) ||
+                          device.HasFormat(CF_METAFILEPICT));
+  }
   return latch_.Report(Now()) ? kKeyDown : 0;
 }
 

@@ -433,6 +433,17 @@ INSTANTIATE_TEST_SUITE_P(
                        clipboard.Add(CF_BITMAP);
                      },
                      0, "Format de Presse-papiers non support\xE9"},
+        // A picture that cannot be a capture is told, where text is passed
+        // over in silence.
+        TFailingTick{"VectorPictureWithoutBitmap",
+                     [](CapturePipelineTest&, TScriptedClipboardDevice& clipboard, std::string&) {
+                       TClipboardMetafile drawing;
+                       drawing.MimeType = "image/svg+xml";
+                       drawing.Bytes = "<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'/>";
+                       drawing.Right = drawing.Bottom = 10;
+                       clipboard.Add(CF_ENHMETAFILE, drawing);
+                     },
+                     0, kVectorPictureOnlyText},
         // Start-up could not settle the work folder: nothing is written, not
         // even in the folder the program was started from.
         TFailingTick{"NoWorkFolder",

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <cstring>
+#include <string>
+
+#include "rtl/exceptions.h"
+#include "support/png_bytes.h"
 
 namespace vitrix {
 namespace {
@@ -56,6 +61,60 @@ TEST(ClipboardMetafileBounds, ReadFromEachKindsHeader) {
   broken.Bytes = "tiny";
   ReadMetafileBounds(broken);
   EXPECT_EQ(broken.Right, 0);
+}
+
+QByteArray Encoded(const QImage& image, const char* format) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, format);
+  return bytes;
+}
+
+QByteArray Bytes(const std::string& bytes) { return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())); }
+
+// The message of the failure reading bytes raises; empty when they read.
+std::string ReadFailure(const QByteArray& bytes, const QString& type) {
+  try {
+    ReadClipboardPicture(bytes, type);
+    return {};
+  } catch (const Exception& e) {
+    return e.Message();
+  }
+}
+
+TEST(ClipboardPicture, ReadsWhatTheBytesHoldWhateverTypeTheOwnerAnnounced) {
+  QImage image(5, 3, QImage::Format_RGB32);
+  image.fill(qRgb(10, 200, 30));
+  for (const char* format : {"PNG", "BMP"}) {
+    const QImage read = ReadClipboardPicture(Encoded(image, format), "image/png");
+    ASSERT_EQ(read.size(), QSize(5, 3)) << format;
+    EXPECT_EQ(read.pixel(4, 2), qRgb(10, 200, 30)) << format;
+  }
+}
+
+TEST(ClipboardPicture, DamagedOrEmptyBytesAreToldAsUnreadable) {
+  QImage image(64, 64, QImage::Format_RGB32);
+  image.fill(qRgb(1, 2, 3));
+  const QByteArray png = Encoded(image, "PNG");
+  const std::string unreadable = std::string(kClipboardPictureUnreadableText) + "image/png.";
+  // The header is whole, the compressed rows are not.
+  QByteArray damaged = png;
+  for (qsizetype i = 45; i < damaged.size() - 12; ++i) damaged[i] = static_cast<char>(0x5A);
+  EXPECT_EQ(ReadFailure(damaged, "image/png"), unreadable);
+  EXPECT_EQ(ReadFailure(png.left(png.size() / 2), "image/png"), unreadable);
+  EXPECT_EQ(ReadFailure(QByteArray("not a picture"), "image/png"), unreadable);
+  EXPECT_EQ(ReadFailure(QByteArray(), "image/png"), unreadable);
+}
+
+// The size is read from the header: nothing is allocated for a picture over
+// the limit, whatever it claims to hold.
+TEST(ClipboardPicture, APictureOverThePixelLimitIsRefusedWithItsSize) {
+  EXPECT_EQ(ReadFailure(Bytes(test::PngHeaderOnly(16385, 16384)), "image/png"),
+            std::string(kClipboardPictureTooLargeText) +
+                "16385 x 16384 pixels ; au plus 268435456 pixels (16384 x 16384) peuvent l'\xEAtre.");
+  EXPECT_EQ(ReadFailure(Bytes(test::PngHeaderOnly(100000, 100000)), "image/png").rfind(kClipboardPictureTooLargeText, 0),
+            0u);
 }
 
 }  // namespace
