@@ -19,7 +19,10 @@
 #include "editor/toolbox.h"
 #include "picture/bitmap.h"
 #include "platform/application.h"
+#include "platform/dialogs.h"
 #include "platform/guard.h"
+#include "platform/single_instance.h"
+#include "platform/window_forward.h"
 #include "platform/x11_display.h"
 #include "rtl/cp1252.h"
 
@@ -80,6 +83,25 @@ bool Say(std::FILE* stream, const std::string& text) {
   return std::fputs(bytes.c_str(), stream) >= 0 && std::fflush(stream) == 0;
 }
 
+// A second start on a display that vitrix already watches: both would take
+// every capture, and the second would find the journal in use. It says so,
+// hands over to the running one and ends, leaving the work folder alone.
+constexpr const char* kAlreadyRunningText =
+    "vitrix est d\xE9j\xE0 lanc\xE9 sur cet \xE9" "cran : une seule surveillance \xE0 la fois. "
+    "Sa fen\xEAtre principale va \xEAtre ramen\xE9" "e au premier plan.";
+constexpr const char* kUnreachableText =
+    "vitrix : la fen\xEAtre de l'instance d\xE9j\xE0 lanc\xE9" "e n'a pas pu \xEAtre ramen\xE9" "e au premier plan.\n";
+constexpr const char* kUncheckedText =
+    "vitrix : pas de dossier priv\xE9 pour le verrou d'instance ($XDG_RUNTIME_DIR ou /tmp/vitrix-<uid>) ; "
+    "un deuxi\xE8me lancement ne sera pas d\xE9tect\xE9.\n";
+
+int SecondStart(const vitrix::TSingleInstance& instance) {
+  Say(stderr, std::string(kAlreadyRunningText) + "\n");
+  vitrix::ShowMessage(kAlreadyRunningText);
+  if (!instance.AskRunningToComeForward()) Say(stderr, kUnreachableText);
+  return EXIT_SUCCESS;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -114,6 +136,18 @@ int main(int argc, char** argv) {
   vitrix::TApplication::setApplicationName(QStringLiteral("vitrix"));
   vitrix::TApplication::setDesktopFileName(QStringLiteral("vitrix"));
   vitrix::TApplication::setWindowIcon(vitrix::ProgramIcon());
+  // One watch per user and display, settled before the main window sets up
+  // the work folder and opens the journal.
+  vitrix::TSingleInstance instance(vitrix::InstanceFolder(), vitrix::InstanceDisplayName());
+  switch (instance.Start()) {
+    case vitrix::TInstanceStart::isAlreadyRunning:
+      return SecondStart(instance);
+    case vitrix::TInstanceStart::isUnchecked:
+      Say(stderr, kUncheckedText);
+      break;
+    case vitrix::TInstanceStart::isOnly:
+      break;
+  }
   // The three windows, in this order; only the main window shows at start and
   // closing it ends the program.
   vitrix::TForm1 form1;
@@ -127,6 +161,7 @@ int main(int argc, char** argv) {
     status_log = std::make_unique<TStatusLog>(*form1.Statusb, path);
   }
   form1.show();
+  instance.OnComeForward = [&form1] { vitrix::BringWindowForward(form1); };
   if (const char* picture = std::getenv("VITRIX_OPEN_PICTURE"); picture != nullptr && *picture != '\0') {
     QTimer::singleShot(0, &form1, [picture] { vitrix::Guarded([picture] { OpenPictureForDevelopers(picture); }); });
   }
