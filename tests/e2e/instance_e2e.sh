@@ -26,7 +26,7 @@ answer() {
   press_until_gone "$box" "$2" "the message box \"$1\" ($3)"
 }
 click_main() { xdotool mousemove --window "$main" "$1" "$2" click 1; sleep 0.3; }
-show_windows() { echo "--- windows: $(xsession_windows)"; import -window root "$work/../screen.png" || true; }
+show_windows() { echo "--- windows: $(xsession_windows)"; }
 viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 # Starts vitrix as xsession_run does (same home and runtime folder), its
 # output in the file given.
