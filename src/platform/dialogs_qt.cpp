@@ -1,6 +1,7 @@
 // Message boxes with Qt's QMessageBox, modal for the whole application.
 #include <QApplication>
 #include <QMessageBox>
+#include <cstdio>
 
 #include "platform/dialogs.h"
 #include "platform/qt_text.h"
@@ -36,7 +37,12 @@ class TQtDialogs final : public IDialogs {
     return mrOk;
   }
 
+  // The error also goes to the standard error stream, where it stays once
+  // the box is closed: for a start from a terminal, and for logs.
   void ShowError(const std::string& message) override {
+    const QByteArray line = QStringLiteral("vitrix : %1\n").arg(ToQString(message)).toUtf8();
+    std::fputs(line.constData(), stderr);
+    std::fflush(stderr);
     MessageBox({.Text = message, .Caption = kApplicationTitle, .Icon = TMsgIcon::miError});
   }
 };
