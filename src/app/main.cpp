@@ -138,15 +138,18 @@ int main(int argc, char** argv) {
   vitrix::TApplication::setWindowIcon(vitrix::ProgramIcon());
   // One watch per user and display, settled before the main window sets up
   // the work folder and opens the journal.
-  vitrix::TSingleInstance instance(vitrix::InstanceFolder(), vitrix::InstanceDisplayName());
-  switch (instance.Start()) {
-    case vitrix::TInstanceStart::isAlreadyRunning:
-      return SecondStart(instance);
-    case vitrix::TInstanceStart::isUnchecked:
-      Say(stderr, kUncheckedText);
-      break;
-    case vitrix::TInstanceStart::isOnly:
-      break;
+  const std::string display = vitrix::InstanceDisplayName();
+  vitrix::TSingleInstance instance(vitrix::InstanceFolder(), display);
+  if (!display.empty()) {
+    switch (instance.Start()) {
+      case vitrix::TInstanceStart::isAlreadyRunning:
+        return SecondStart(instance);
+      case vitrix::TInstanceStart::isUnchecked:
+        Say(stderr, kUncheckedText);
+        break;
+      case vitrix::TInstanceStart::isOnly:
+        break;
+    }
   }
   // The three windows, in this order; only the main window shows at start and
   // closing it ends the program.

@@ -51,8 +51,12 @@ std::string InstanceFolder() {
 std::string InstanceDisplayName() {
   const QString platform = QGuiApplication::platformName();
   if (platform.startsWith(QLatin1String("xcb"))) return qEnvironmentVariable("DISPLAY").toStdString();
-  if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY")) return qEnvironmentVariable("WAYLAND_DISPLAY").toStdString();
-  return platform.toStdString();
+  if (platform.startsWith(QLatin1String("wayland"))) {
+    // Without WAYLAND_DISPLAY, clients connect to "wayland-0".
+    const QString name = qEnvironmentVariable("WAYLAND_DISPLAY");
+    return name.isEmpty() ? std::string("wayland-0") : name.toStdString();
+  }
+  return {};
 }
 
 std::string DisplayFileKey(std::string_view display) {

@@ -62,7 +62,9 @@ class TSingleInstance final : public QObject {
 std::string InstanceFolder();
 
 // The display this instance watches, as its name: the X display for the xcb
-// platform, the Wayland display otherwise, else the platform's name.
+// platform, the Wayland display for the Wayland one. Empty for a platform
+// with no display shared with other programs (offscreen, minimal): there is
+// nothing two instances could both watch.
 std::string InstanceDisplayName();
 
 // A display name as part of a file name: "/" and anything outside letters,
