@@ -104,7 +104,8 @@ capture "$work/drawing.svg" image/svg+xml
 expect_error "contient une image vectorielle (SVG, EMF ou WMF) mais pas de bitmap" "SVG only"
 capture "$work/huge.png" image/png
 expect_error "est trop grande pour être prise : 20000 x 20000 pixels" "20000 x 20000"
-[ -z "$(ls -A "$folder" | grep -v '^vitrix.log$' || true)" ] || fail "a refused picture left a file"
+left=$(find "$folder" -mindepth 1 ! -name vitrix.log)
+[ -z "$left" ] || fail "a refused picture left a file: $left"
 
 capture "$work/big.png" image/png
 answer "^vitrix$" Return "the editor's help text"

@@ -86,7 +86,8 @@ editor=$(xsession_window "Image du presse papier") || fail "the editor did not s
 press_until_gone "$editor" alt+F4 "the editor"
 on_fail show_windows
 answer "^vitrix$" Return "the saved-file message"
-[ "$(cd "$folder" && ls)" = "$(printf '1.jpg\nvitrix.log')" ] || fail "the folder holds $(cd "$folder" && ls | tr '\n' ' ')"
+entries=$(find "$folder" -mindepth 1 -printf '%P\n' | sort | tr '\n' ' ')
+[ "$entries" = "1.jpg vitrix.log " ] || fail "the folder holds $entries"
 
 press_until_gone "$main" alt+F4 "the main window"
 xsession_ended "$first" || fail "the first instance did not end with its main window"
