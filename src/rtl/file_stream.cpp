@@ -95,9 +95,8 @@ int64_t TFileStream::Read(void* buffer, int64_t count) {
   do {
     n = ::read(fd_, buffer, static_cast<size_t>(count));
   } while (n < 0 && errno == EINTR);
-  if (n >= 0) return n;
-  last_error_ = errno;
-  return 0;
+  last_error_ = n >= 0 ? 0 : errno;
+  return n >= 0 ? n : 0;
 }
 
 int64_t TFileStream::Write(const void* buffer, int64_t count) {
@@ -106,9 +105,8 @@ int64_t TFileStream::Write(const void* buffer, int64_t count) {
   do {
     n = ::write(fd_, buffer, static_cast<size_t>(count));
   } while (n < 0 && errno == EINTR);
-  if (n >= 0) return n;
-  last_error_ = errno;
-  return 0;
+  last_error_ = n >= 0 ? 0 : errno;
+  return n >= 0 ? n : 0;
 }
 
 int64_t TFileStream::Seek(int64_t offset, TSeekOrigin origin) {

@@ -60,7 +60,7 @@ class TFileStream : public TStream {
  private:
   std::string file_name_;
   int fd_ = -1;
-  int last_error_ = 0;  // errno of the last Read or Write that failed
+  int last_error_ = 0;  // errno of the last Read or Write, 0 when it did not fail
 };
 
 }  // namespace vitrix
