@@ -66,6 +66,9 @@ check "the installed program gives its version" test "$(env -u DISPLAY "$prefix/
 # The installed image host, with nothing set but a home: its data go to the
 # user's data folder.
 mkdir -p "$work/home"
+# The log exists before the host starts: the background job opens it only
+# once it runs, and the first look at it may come sooner.
+: >"$work/host.log"
 HOME=$work/home env -u XDG_DATA_HOME -u IMAGEHOST_DATA timeout 60 "$prefix/share/vitrix/imagehost/serve" 0 >"$work/host.log" 2>&1 &
 host=$!
 at_exit stop "$host"
