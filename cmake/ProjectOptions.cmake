@@ -1,9 +1,28 @@
 # Cross-cutting build settings, carried by two INTERFACE targets that every
 # target links: one for warnings, one for the sanitizers.
 
+# The warnings every target is built with. Narrowing, sign changes, C casts
+# and shadowed names are all reported; where a narrowing is meant, the code
+# says so with a cast or with rtl/checked_cast.h. Third-party headers (Qt,
+# GoogleTest, libjpeg, xcb) come through imported targets or the system's
+# include folder, so their warnings are not ours.
+#
+# Warnings turn into errors only when asked for with VITRIX_WERROR, as make
+# test, make asan, make fuzz and CI do: a user's build must never fail
+# because a newer or older compiler warns about something new.
+option(VITRIX_WERROR "Treat warnings as errors" OFF)
+
 add_library(vitrix_warnings INTERFACE)
 add_library(vitrix::warnings ALIAS vitrix_warnings)
-target_compile_options(vitrix_warnings INTERFACE -Wall -Wextra -Werror)
+target_compile_options(vitrix_warnings INTERFACE
+  -Wall -Wextra -Wshadow -Wconversion -Wsign-conversion -Wold-style-cast -Wnon-virtual-dtor
+  -Woverloaded-virtual -Wnull-dereference -Wformat=2 -Wimplicit-fallthrough)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  target_compile_options(vitrix_warnings INTERFACE -Wduplicated-cond -Wlogical-op)
+endif()
+if(VITRIX_WERROR)
+  target_compile_options(vitrix_warnings INTERFACE -Werror)
+endif()
 
 add_library(vitrix_sanitizers INTERFACE)
 add_library(vitrix::sanitizers ALIAS vitrix_sanitizers)

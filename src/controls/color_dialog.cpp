@@ -49,13 +49,17 @@ bool TColorDialog::Execute() {
     dialog.setWindowTitle(ToQString("Couleurs"));
     // The dialog's custom colours are shared by all its instances: they are
     // set from this component's own before every run.
-    for (int i = 0; i < kCustomColorCount; ++i) QColorDialog::setCustomColor(i, ToQColor(custom_[i]));
+    for (int i = 0; i < kCustomColorCount; ++i) {
+      QColorDialog::setCustomColor(i, ToQColor(custom_[static_cast<size_t>(i)]));
+    }
     dialog.setCurrentColor(ToQColor(color_));
     PlaceOnScreen(dialog);
     confirmed = dialog.exec() == QDialog::Accepted;
     if (confirmed) {
       color_ = FromQRgb(dialog.selectedColor().rgb());
-      for (int i = 0; i < kCustomColorCount; ++i) custom_[i] = FromQRgb(QColorDialog::customColor(i).rgb());
+      for (int i = 0; i < kCustomColorCount; ++i) {
+        custom_[static_cast<size_t>(i)] = FromQRgb(QColorDialog::customColor(i).rgb());
+      }
     }
   }
   Raise(OnClose, this);

@@ -93,7 +93,7 @@ std::string EncodeBase64(std::string_view bytes) {
   }
   if (const size_t left = bytes.size() - i; left > 0) {
     uint32_t n = static_cast<uint8_t>(bytes[i]) << 16;
-    if (left == 2) n |= static_cast<uint8_t>(bytes[i + 1]) << 8;
+    if (left == 2) n |= static_cast<uint32_t>(static_cast<uint8_t>(bytes[i + 1])) << 8;
     text += kAlphabet[n >> 18];
     text += kAlphabet[(n >> 12) & 63];
     text += left == 2 ? kAlphabet[(n >> 6) & 63] : '=';

@@ -100,7 +100,7 @@ std::vector<std::string> TNetHeaderList::FoldLine(std::string_view line, int fol
     std::string head = cut == std::string::npos ? std::string() : TrimRight(std::string_view(rest).substr(0, cut + 1));
     if (head.empty() || (!pieces.empty() && head.find_first_not_of(" \t") == std::string::npos)) break;
     pieces.push_back(std::move(head));
-    rest = " " + TrimLeft(std::string_view(rest).substr(cut + 1));
+    rest = Concat({" ", TrimLeft(std::string_view(rest).substr(cut + 1))});
   }
   std::string last = TrimRight(rest);
   if (!last.empty() || pieces.empty()) pieces.push_back(std::move(last));

@@ -394,7 +394,7 @@ void TNetCustomHTTP::SendHead(const std::string& method_and_target, const TNetHe
       head += "\r\n" + line;
       in_header = true;
     } else if (in_header) {
-      head += " " + Trim(line);
+      head.append(" ").append(Trim(line));
     }
   }
   head += "\r\n\r\n";

@@ -79,7 +79,7 @@ void TNetURI::SplitPathAndQuery(std::string_view rest, TPathKind kind) {
   const size_t slash = query == std::string_view::npos ? rest.rfind('/') : rest.rfind('/', query);
   const size_t path_length = slash == std::string_view::npos ? 0 : slash + 1;
 
-  path_ = kind == TPathKind::pkAbsolute ? "/" : "";
+  path_.assign(kind == TPathKind::pkAbsolute ? 1 : 0, '/');
   path_.append(rest.substr(0, path_length));
   std::string_view document = rest;
   if (query != std::string_view::npos) {

@@ -186,7 +186,8 @@ int64_t TNetSocketHandle::Send(const void* buffer, int64_t count, int timeout_ms
     const ssize_t n = ::send(handle_, buffer, static_cast<size_t>(count), flags);
     if (n >= 0) return n;
     // EAGAIN after poll() saw room is a lost race for that room: wait again.
-    if (errno == EINTR || (limited && (errno == EAGAIN || errno == EWOULDBLOCK))) continue;
+    static_assert(EAGAIN == EWOULDBLOCK, "one code for a send that would block");
+    if (errno == EINTR || (limited && errno == EAGAIN)) continue;
     error = TNetStack::TranslateSystemError(errno);
     return -1;
   }

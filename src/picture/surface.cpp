@@ -161,7 +161,7 @@ void TSurface::CopyRect(const TRect& dest, TSurface& source, const TRect& src) {
       const int shift = sn.Left - dn.Left;
       const int first = std::max(clip.Left, -shift);
       const int last = std::min(clip.Right, from.width() - shift);
-      if (first < last) std::memmove(out + first, in + first + shift, sizeof(QRgb) * (last - first));
+      if (first < last) std::memmove(out + first, in + first + shift, sizeof(QRgb) * static_cast<size_t>(last - first));
       continue;
     }
     for (int x = clip.Left; x < clip.Right; ++x) {

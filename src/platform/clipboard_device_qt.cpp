@@ -33,7 +33,7 @@ bool IsRasterType(const QString& type) {
 
 int32_t ReadLe32(const std::string& bytes, size_t offset) {
   uint32_t value = 0;
-  for (int i = 3; i >= 0; --i) value = (value << 8) | static_cast<uint8_t>(bytes[offset + i]);
+  for (size_t i = 0; i < 4; ++i) value |= uint32_t{static_cast<uint8_t>(bytes[offset + i])} << (8 * i);
   return static_cast<int32_t>(value);
 }
 

@@ -47,7 +47,7 @@ void AppendUtf8(std::string& out, char32_t cp) {
 // malformed, overlong or surrogate sequence.
 std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& pos) {
   const auto lead = static_cast<unsigned char>(text[pos]);
-  int length = 0;
+  std::size_t length = 0;
   char32_t cp = 0;
   if (lead < 0x80) {
     ++pos;
@@ -65,7 +65,7 @@ std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& pos) {
     return std::nullopt;
   }
   if (pos + length > text.size()) return std::nullopt;
-  for (int i = 1; i < length; ++i) {
+  for (std::size_t i = 1; i < length; ++i) {
     const auto next = static_cast<unsigned char>(text[pos + i]);
     if ((next & 0xC0) != 0x80) return std::nullopt;
     cp = (cp << 6) | (next & 0x3F);

@@ -38,13 +38,21 @@ std::tm LocalTm(TDateTime value) {
   return tm;
 }
 
-std::string LocaleText(const char* format, TDateTime value) {
+// The user's regional formats of the C library.
+enum class TLocaleFormat { lfShortDate, lfLongTime };
+
+std::string LocaleText(TLocaleFormat format, TDateTime value) {
   std::tm tm = LocalTm(value);
   // Let the C library find the daylight-saving flag and week day.
   std::tm normalised = tm;
   if (std::mktime(&normalised) != static_cast<std::time_t>(-1)) tm = normalised;
   char buffer[128];
-  const std::size_t n = std::strftime(buffer, sizeof buffer, format, &tm);
+  // Some locales write the year of "%x" with two digits: that is the user's
+  // own date format, which this text is meant to follow.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-y2k"
+  const std::size_t n = std::strftime(buffer, sizeof buffer, format == TLocaleFormat::lfShortDate ? "%x" : "%X", &tm);
+#pragma GCC diagnostic pop
   return Utf8ToCp1252Lossy(std::string_view(buffer, n));
 }
 
@@ -155,8 +163,8 @@ int CurrentUtcOffsetMinutes() {
   return static_cast<int>(tm.tm_gmtoff / 60);
 }
 
-std::string ShortDateText(TDateTime local) { return LocaleText("%x", local); }
+std::string ShortDateText(TDateTime local) { return LocaleText(TLocaleFormat::lfShortDate, local); }
 
-std::string LongTimeText(TDateTime local) { return LocaleText("%X", local); }
+std::string LongTimeText(TDateTime local) { return LocaleText(TLocaleFormat::lfLongTime, local); }
 
 }  // namespace vitrix

@@ -8,6 +8,7 @@
 
 #include "rtl/exceptions.h"
 #include "rtl/files.h"
+#include "rtl/strings.h"
 #include "rtl/system_error.h"
 
 namespace vitrix {
@@ -15,7 +16,7 @@ namespace {
 
 // "path". reason, as the messages about a file end.
 std::string FileAndReason(const std::string& path, int error) {
-  return "\"" + ExpandFileName(path) + "\". " + SysErrorMessage(error);
+  return Concat({"\"", ExpandFileName(path), "\". ", SysErrorMessage(error)});
 }
 
 [[noreturn]] void RaiseOpenError(bool creating, const std::string& path, int error) {

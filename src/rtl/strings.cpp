@@ -37,6 +37,15 @@ std::optional<Int> ParseDecimal(std::string_view text) {
 
 std::string Trim(std::string_view text) { return TrimRight(TrimLeft(text)); }
 
+std::string Concat(std::initializer_list<std::string_view> texts) {
+  std::size_t size = 0;
+  for (const std::string_view text : texts) size += text.size();
+  std::string joined;
+  joined.reserve(size);
+  for (const std::string_view text : texts) joined.append(text);
+  return joined;
+}
+
 std::string TrimLeft(std::string_view text) {
   std::size_t start = 0;
   while (start < text.size() && IsBlank(text[start])) ++start;

@@ -4,6 +4,7 @@
 // like the comparisons of the protocols that use it.
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +31,12 @@ std::optional<int32_t> TryStrToInt(std::string_view text);
 std::optional<int64_t> TryStrToInt64(std::string_view text);
 int32_t StrToIntDef(std::string_view text, int32_t fallback);
 int64_t StrToInt64Def(std::string_view text, int64_t fallback);
+
+// The texts one after the other, in one allocation. Also the way to start a
+// text with a literal followed by a temporary string: GCC 12 at -O3 takes the
+// insert that `"literal" + std::string(...)` makes for a possibly
+// overlapping copy and reports a false -Wrestrict.
+std::string Concat(std::initializer_list<std::string_view> texts);
 
 // Replaces every occurrence of from (non-empty) by to.
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);

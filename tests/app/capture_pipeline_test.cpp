@@ -303,8 +303,8 @@ TEST_P(CaptureRowsTest, APressLeavesWhatTheActionAndTheAnswersSay) {
 
 INSTANTIATE_TEST_SUITE_P(
     PreviewActionHost, CaptureRowsTest, ::testing::Combine(::testing::ValuesIn(kPreviews), ::testing::ValuesIn(kActions)),
-    [](const ::testing::TestParamInfo<CaptureRowsTest::ParamType>& info) {
-      return std::string(std::get<0>(info.param).Name) + "_" + std::get<1>(info.param).Name;
+    [](const ::testing::TestParamInfo<CaptureRowsTest::ParamType>& row) {
+      return std::string(std::get<0>(row.param).Name) + "_" + std::get<1>(row.param).Name;
     });
 
 TEST_F(CapturePipelineTest, KeyUpOpensNoClipboardAndNeverPausesTheWatch) {
@@ -459,7 +459,7 @@ INSTANTIATE_TEST_SUITE_P(
                        work += "absent/";
                      },
                      1, "Impossible de cr\xE9" "er le fichier \""}),
-    [](const ::testing::TestParamInfo<TFailingTick>& info) { return std::string(info.param.Name); });
+    [](const ::testing::TestParamInfo<TFailingTick>& row) { return std::string(row.param.Name); });
 
 }  // namespace
 }  // namespace vitrix

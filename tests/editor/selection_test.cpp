@@ -110,7 +110,7 @@ TEST(FrameStrips, CoverEachFramePixelExactlyOnce) {
       std::set<std::pair<int, int>> covered;
       size_t area = 0;
       for (const TRect& strip : FrameStrips(rect)) {
-        area += static_cast<size_t>(strip.Width()) * strip.Height();
+        area += static_cast<size_t>(strip.Width()) * static_cast<size_t>(strip.Height());
         for (int y = strip.Top; y < strip.Bottom; ++y) {
           for (int x = strip.Left; x < strip.Right; ++x) covered.insert({x, y});
         }

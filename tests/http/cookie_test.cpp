@@ -16,6 +16,7 @@
 #include "http/internet_date.h"
 #include "http/uri.h"
 #include "rtl/exceptions.h"
+#include "rtl/strings.h"
 #include "support/proc_stat.h"
 
 namespace vitrix {
@@ -228,7 +229,7 @@ TEST(CookieStore, OversizedCookiesAndNewNamesBeyondFiftyPerDomainAreDropped) {
   manager.AddCookie2(std::string(4097, 'k') + "=1; path=/", kHost);
   ASSERT_EQ(manager.CookieCollection().Count(), 1);
   EXPECT_EQ(manager.CookieCollection().Items(0)->CookieName(), "n");
-  for (int i = 1; i < 60; ++i) manager.AddCookie("c" + std::to_string(i) + "=1; path=/", kHost);
+  for (int i = 1; i < 60; ++i) manager.AddCookie(Concat({"c", std::to_string(i), "=1; path=/"}), kHost);
   EXPECT_EQ(manager.CookieCollection().Count(), 50);
   const std::string sent = CookiesFor(manager, "http://www.example.org/");
   EXPECT_NE(sent.find("c49=1"), std::string::npos);
@@ -323,7 +324,9 @@ TEST(CookieLock, ConcurrentStoringAndSelectingKeepTheIndexWhole) {
       ASSERT_TRUE(text.empty() || text.find("c") == 0);
     }
   });
-  for (int i = 0; i < 2000; ++i) manager.AddCookie("c" + std::to_string(i % 50) + "=" + std::to_string(i) + "; path=/", kHost);
+  for (int i = 0; i < 2000; ++i) {
+    manager.AddCookie(Concat({"c", std::to_string(i % 50), "=", std::to_string(i), "; path=/"}), kHost);
+  }
   stop = true;
   reader.join();
   EXPECT_EQ(manager.CookieCollection().Count(), 50);

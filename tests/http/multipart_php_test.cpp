@@ -23,7 +23,8 @@ using test::RandomBytes;
 std::string Hex(const std::string& bytes) {
   static constexpr char kDigits[] = "0123456789abcdef";
   std::string hex;
-  for (const unsigned char c : bytes) {
+  for (const char byte : bytes) {
+    const auto c = static_cast<unsigned char>(byte);
     hex += kDigits[c >> 4];
     hex += kDigits[c & 15];
   }

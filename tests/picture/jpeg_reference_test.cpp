@@ -65,8 +65,8 @@ TEST_P(JpegMatchesReferenceEncoder, ForEveryQuality) {
 INSTANTIATE_TEST_SUITE_P(Sizes, JpegMatchesReferenceEncoder,
                          ::testing::Values(Size{1, 1}, Size{7, 3}, Size{17, 9}, Size{468, 60}, Size{1366, 768},
                                            Size{3840, 2160}),
-                         [](const ::testing::TestParamInfo<Size>& info) {
-                           return std::to_string(info.param.width) + "x" + std::to_string(info.param.height);
+                         [](const ::testing::TestParamInfo<Size>& row) {
+                           return std::to_string(row.param.width) + "x" + std::to_string(row.param.height);
                          });
 
 }  // namespace

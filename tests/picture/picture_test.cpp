@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "picture/banner.h"
 #include "picture/bitmap.h"
 #include "picture/graphic_errors.h"
@@ -15,6 +12,7 @@
 #include "picture/metafile.h"
 #include "picture/surface.h"
 #include "rtl/streams.h"
+#include "support/temp_dir.h"
 
 namespace vitrix {
 namespace {
@@ -193,10 +191,8 @@ namespace vitrix {
 namespace {
 
 TEST(InitialBanner, IsTheAssetFileInTheStoredForm) {
-  std::ifstream file(VITRIX_BANNER_ASSET, std::ios::binary);
-  ASSERT_TRUE(file) << VITRIX_BANNER_ASSET;
-  const std::string jpeg{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  ASSERT_GT(jpeg.size(), 4u);
+  const std::string jpeg = test::ReadWholeFile(VITRIX_BANNER_ASSET);
+  ASSERT_GT(jpeg.size(), 4u) << VITRIX_BANNER_ASSET;
   const auto n = static_cast<uint32_t>(jpeg.size());
   const std::string length = {static_cast<char>(n), static_cast<char>(n >> 8), static_cast<char>(n >> 16),
                               static_cast<char>(n >> 24)};

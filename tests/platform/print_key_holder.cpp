@@ -21,7 +21,8 @@ constexpr xcb_keysym_t kPrint = 0xFF61;
 
 std::vector<xcb_keycode_t> PrintKeycodes(xcb_connection_t* c) {
   const xcb_setup_t* setup = xcb_get_setup(c);
-  const int count = setup->max_keycode - setup->min_keycode + 1;
+  // At most 248 keycodes (8 to 255): the count fits the request's byte.
+  const auto count = static_cast<uint8_t>(setup->max_keycode - setup->min_keycode + 1);
   xcb_get_keyboard_mapping_reply_t* reply =
       xcb_get_keyboard_mapping_reply(c, xcb_get_keyboard_mapping(c, setup->min_keycode, count), nullptr);
   std::vector<xcb_keycode_t> keycodes;

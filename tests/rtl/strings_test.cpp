@@ -32,6 +32,12 @@ TEST(Strings, DecimalParsingAcceptsOnlyWholeNumbers) {
   EXPECT_EQ(StrToIntDef("abc", -1), -1);
 }
 
+TEST(Strings, ConcatKeepsEveryByteOfEveryPieceInOrder) {
+  using namespace std::string_literals;
+  EXPECT_EQ(Concat({}), "");
+  EXPECT_EQ(Concat({"\"", std::string("a\0b", 3), "", "\". ", "\xE9"}), "\"a\0b\". \xE9"s);
+}
+
 TEST(Strings, ReplaceAllReplacesEveryOccurrence) {
   EXPECT_EQ(ReplaceAll("a\\b\\c", "\\", "/"), "a/b/c");
   EXPECT_EQ(ReplaceAll("aaa", "aa", "b"), "ba");

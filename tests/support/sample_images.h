@@ -101,7 +101,7 @@ inline QImage ScreenshotSampleImage(int width, int height) {
 // The pixels as a binary PPM file (P6), red, green, blue.
 inline std::string ToPpm(const QImage& image) {
   std::string ppm = "P6\n" + std::to_string(image.width()) + " " + std::to_string(image.height()) + "\n255\n";
-  ppm.reserve(ppm.size() + static_cast<size_t>(image.width()) * image.height() * 3);
+  ppm.reserve(ppm.size() + static_cast<size_t>(image.width()) * static_cast<size_t>(image.height()) * 3);
   for (int y = 0; y < image.height(); ++y) {
     const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
     for (int x = 0; x < image.width(); ++x) {
