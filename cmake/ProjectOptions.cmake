@@ -15,10 +15,15 @@ option(VITRIX_WERROR "Treat warnings as errors" OFF)
 add_library(vitrix_warnings INTERFACE)
 add_library(vitrix::warnings ALIAS vitrix_warnings)
 target_compile_options(vitrix_warnings INTERFACE
-  -Wall -Wextra -Wshadow -Wconversion -Wsign-conversion -Wold-style-cast -Wnon-virtual-dtor
+  -Wall -Wextra -Wconversion -Wsign-conversion -Wold-style-cast -Wnon-virtual-dtor
   -Woverloaded-virtual -Wnull-dereference -Wformat=2 -Wimplicit-fallthrough)
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-  target_compile_options(vitrix_warnings INTERFACE -Wduplicated-cond -Wlogical-op)
+  target_compile_options(vitrix_warnings INTERFACE -Wshadow -Wduplicated-cond -Wlogical-op)
+elseif(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
+  # Clang's -Wshadow leaves out parameters that shadow members, which GCC's
+  # reports; -Wshadow-all has them. Clang has no -Wduplicated-cond nor
+  # -Wlogical-op.
+  target_compile_options(vitrix_warnings INTERFACE -Wshadow-all)
 endif()
 if(VITRIX_WERROR)
   target_compile_options(vitrix_warnings INTERFACE -Werror)

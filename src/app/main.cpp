@@ -168,5 +168,5 @@ int main(int argc, char** argv) {
   if (const char* picture = std::getenv("VITRIX_OPEN_PICTURE"); picture != nullptr && *picture != '\0') {
     QTimer::singleShot(0, &form1, [picture] { vitrix::Guarded([picture] { OpenPictureForDevelopers(picture); }); });
   }
-  return app.exec();
+  return QApplication::exec();
 }

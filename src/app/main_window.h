@@ -61,18 +61,18 @@ class TForm1 : public QWidget, private ICaptureWindow, private IStatusLine, priv
   ~TForm1() override;
 
   // The controls, owned by the window.
-  TCanvasButton* Bout1;          // the watch switch
-  TCanvasButton* zap;            // empties the work folder
-  TCanvasButton* CanvasButton1;  // copies the links box to the clipboard
-  QCheckBox* prevauto;           // show each capture without asking first
-  TRadioGroup* cg;               // what to do with a capture, 0..3
-  QLineEdit* acjpg;              // shows the JPEG quality
-  TUpDown* cjpg;                 // the JPEG quality, 1..100
-  QLabel* Label2;
-  QLabel* Label1;
-  TMemo* affurl;       // the links box
-  TStatusBar* Statusb;  // panel 0 is the status line
-  TTimer* Timer1;       // the watch: 50 ms, off at start
+  TCanvasButton* Bout1 = nullptr;          // the watch switch
+  TCanvasButton* zap = nullptr;            // empties the work folder
+  TCanvasButton* CanvasButton1 = nullptr;  // copies the links box to the clipboard
+  QCheckBox* prevauto = nullptr;           // show each capture without asking first
+  TRadioGroup* cg = nullptr;               // what to do with a capture, 0..3
+  QLineEdit* acjpg = nullptr;              // shows the JPEG quality
+  TUpDown* cjpg = nullptr;                 // the JPEG quality, 1..100
+  QLabel* Label2 = nullptr;
+  QLabel* Label1 = nullptr;
+  TMemo* affurl = nullptr;       // the links box
+  TStatusBar* Statusb = nullptr;  // panel 0 is the status line
+  TTimer* Timer1 = nullptr;       // the watch: 50 ms, off at start
   // The HTTP client of the uploads. It lives as long as the window, so the
   // host's cookies and the last reply carry over from one upload to the next.
   TNetHTTP but;

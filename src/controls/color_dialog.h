@@ -38,7 +38,7 @@ class TColorDialog : public QObject {
 
  private:
   TColor color_ = clBlack;
-  TCustomColors custom_;
+  TCustomColors custom_{};
 };
 
 }  // namespace vitrix

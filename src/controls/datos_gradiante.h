@@ -36,7 +36,7 @@ class TDatosGradiante {
 
 struct TGradientBand {
   TRect Rect;  // may be empty
-  TColor Color;
+  TColor Color = 0;
 };
 
 // Band i of the gradient over a width x height area (i = 2..N, N =

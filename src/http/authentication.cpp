@@ -28,6 +28,9 @@ Registry& GetRegistry() {
   return registry;
 }
 
+// The byte at i, as a number to shift into a group of bits.
+uint32_t ByteAt(std::string_view bytes, size_t i) { return static_cast<uint8_t>(bytes[i]); }
+
 }  // namespace
 
 TNetAuthWhatsNext TNetAuthentication::Next() {
@@ -84,16 +87,15 @@ std::string EncodeBase64(std::string_view bytes) {
   text.reserve((bytes.size() + 2) / 3 * 4);
   size_t i = 0;
   for (; i + 3 <= bytes.size(); i += 3) {
-    const uint32_t n = static_cast<uint8_t>(bytes[i]) << 16 | static_cast<uint8_t>(bytes[i + 1]) << 8 |
-                       static_cast<uint8_t>(bytes[i + 2]);
+    const uint32_t n = ByteAt(bytes, i) << 16 | ByteAt(bytes, i + 1) << 8 | ByteAt(bytes, i + 2);
     text += kAlphabet[n >> 18];
     text += kAlphabet[(n >> 12) & 63];
     text += kAlphabet[(n >> 6) & 63];
     text += kAlphabet[n & 63];
   }
   if (const size_t left = bytes.size() - i; left > 0) {
-    uint32_t n = static_cast<uint8_t>(bytes[i]) << 16;
-    if (left == 2) n |= static_cast<uint32_t>(static_cast<uint8_t>(bytes[i + 1])) << 8;
+    uint32_t n = ByteAt(bytes, i) << 16;
+    if (left == 2) n |= ByteAt(bytes, i + 1) << 8;
     text += kAlphabet[n >> 18];
     text += kAlphabet[(n >> 12) & 63];
     text += left == 2 ? kAlphabet[(n >> 6) & 63] : '=';

@@ -30,7 +30,7 @@ std::string TNetHeaderList::Names(int index) const {
 
 int TNetHeaderList::IndexOfName(std::string_view name) const {
   for (int i = 0; i < Count(); ++i) {
-    if (!IsContinuation(lines_[static_cast<size_t>(i)]) && lines_[static_cast<size_t>(i)].find(':') != std::string::npos &&
+    if (!IsContinuation((*this)[i]) && (*this)[i].find(':') != std::string::npos &&
         SameText(Names(i), name)) {
       return i;
     }
@@ -40,17 +40,17 @@ int TNetHeaderList::IndexOfName(std::string_view name) const {
 
 int TNetHeaderList::ContinuationCount(int index) const {
   int count = 0;
-  while (index + 1 + count < Count() && IsContinuation(lines_[static_cast<size_t>(index + 1 + count)])) ++count;
+  while (index + 1 + count < Count() && IsContinuation((*this)[index + 1 + count])) ++count;
   return count;
 }
 
 std::string TNetHeaderList::ValueAt(int index) const {
-  const std::string& line = lines_[static_cast<size_t>(index)];
+  const std::string& line = (*this)[index];
   std::string value = line.substr(line.find(':') + 1);
   const int continuations = ContinuationCount(index);
   for (int i = 1; i <= continuations; ++i) {
     value += ' ';
-    value += Trim(lines_[static_cast<size_t>(index + i)]);
+    value += Trim((*this)[index + i]);
   }
   return Trim(value);
 }
@@ -63,7 +63,7 @@ std::string TNetHeaderList::Values(std::string_view name) const {
 std::vector<std::string> TNetHeaderList::Extract(std::string_view name) const {
   std::vector<std::string> values;
   for (int i = 0; i < Count(); ++i) {
-    const std::string& line = lines_[static_cast<size_t>(i)];
+    const std::string& line = (*this)[i];
     if (!IsContinuation(line) && line.find(':') != std::string::npos && SameText(Names(i), name)) {
       values.push_back(ValueAt(i));
     }

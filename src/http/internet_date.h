@@ -11,12 +11,12 @@
 
 namespace vitrix {
 
-// The moment the text names, in UTC, or 0 when the text is empty or is no
-// date. Accepted shapes: "Sun, 06-Nov-1994 08:49:37 GMT", "Sun, 06 Nov 1994
+// The moment input names, in UTC, or 0 when input is empty or is no date.
+// Accepted shapes: "Sun, 06-Nov-1994 08:49:37 GMT", "Sun, 06 Nov 1994
 // 08:49:37 GMT", "Sun Nov 6 08:49:37 1994", with or without the day name, a
 // zone "+hhmm"/"-hhmm" or any other zone (read as UTC). Two-digit years
 // below 80 are in the 2000s, from 80 to 99 in the 1900s.
-TDateTime InternetDateToUtc(std::string_view text);
+TDateTime InternetDateToUtc(std::string_view input);
 
 // The offset of local time from UTC now, as a day fraction (east positive).
 // ENetFailedToRetreiveTimeZoneInfo when the system cannot tell it.

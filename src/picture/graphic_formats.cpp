@@ -29,18 +29,16 @@ void TFileFormats::Remove(std::string_view class_name) {
 }
 
 TGraphicFactory TFileFormats::FindClass(std::string_view class_name) const {
-  for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
-    if (it->ClassName == class_name) return it->Create;
-  }
-  return nullptr;
+  const auto found = std::find_if(entries_.rbegin(), entries_.rend(),
+                                  [class_name](const TFileFormat& entry) { return entry.ClassName == class_name; });
+  return found == entries_.rend() ? nullptr : found->Create;
 }
 
 const TFileFormat* TFileFormats::FindExtension(std::string_view extension) const {
   const std::string wanted = LowerCase(extension);
-  for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
-    if (it->Extension == wanted) return &*it;
-  }
-  return nullptr;
+  const auto found = std::find_if(entries_.rbegin(), entries_.rend(),
+                                  [&wanted](const TFileFormat& entry) { return entry.Extension == wanted; });
+  return found == entries_.rend() ? nullptr : &*found;
 }
 
 void TClipboardFormats::Add(uint32_t format, std::string_view class_name, TGraphicFactory create) {
@@ -48,10 +46,9 @@ void TClipboardFormats::Add(uint32_t format, std::string_view class_name, TGraph
 }
 
 const TClipboardFormatEntry* TClipboardFormats::Find(uint32_t format) const {
-  for (auto it = entries_.rbegin(); it != entries_.rend(); ++it) {
-    if (it->Format == format) return &*it;
-  }
-  return nullptr;
+  const auto found = std::find_if(entries_.rbegin(), entries_.rend(),
+                                  [format](const TClipboardFormatEntry& entry) { return entry.Format == format; });
+  return found == entries_.rend() ? nullptr : &*found;
 }
 
 TFileFormats& FileFormats() {

@@ -52,7 +52,8 @@ std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& pos) {
   if (lead < 0x80) {
     ++pos;
     return lead;
-  } else if ((lead & 0xE0) == 0xC0) {
+  }
+  if ((lead & 0xE0) == 0xC0) {
     length = 2;
     cp = lead & 0x1F;
   } else if ((lead & 0xF0) == 0xE0) {

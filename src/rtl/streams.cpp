@@ -46,7 +46,7 @@ int64_t TStream::CopyFrom(TStream& source, int64_t count) {
     source.SetPosition(0);
     count = source.Size();
   }
-  constexpr int64_t kBlock = 64 * 1024;
+  constexpr int64_t kBlock = int64_t{64} * 1024;
   char buffer[kBlock];
   int64_t remaining = count;
   while (remaining > 0) {

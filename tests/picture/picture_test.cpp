@@ -205,8 +205,8 @@ TEST(InitialBanner, IsTheAssetFileInTheStoredForm) {
 TEST(InitialBanner, IsA468By60JpegReadFromItsStoredFormWithoutDecoding) {
   const std::string_view stored = InitialBannerStored();
   ASSERT_GT(stored.size(), 4u);
-  const uint32_t length = static_cast<uint8_t>(stored[0]) | (static_cast<uint8_t>(stored[1]) << 8) |
-                          (static_cast<uint8_t>(stored[2]) << 16) | (static_cast<uint32_t>(static_cast<uint8_t>(stored[3])) << 24);
+  uint32_t length = 0;
+  for (size_t i = 0; i < 4; ++i) length |= uint32_t{static_cast<uint8_t>(stored[i])} << (8 * i);
   EXPECT_EQ(length + 4, stored.size());
 
   TImage image;
