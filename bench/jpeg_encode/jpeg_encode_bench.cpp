@@ -43,8 +43,8 @@ std::string EncodeWithPicture(const vitrix::TBitmap& bitmap) {
 }
 
 std::string EncodeWithBareLibjpeg(const QImage& image) {
-  jpeg_compress_struct info;
-  jpeg_error_mgr error;
+  jpeg_compress_struct info{};
+  jpeg_error_mgr error{};
   info.err = jpeg_std_error(&error);
   jpeg_create_compress(&info);
   unsigned char* buffer = nullptr;
