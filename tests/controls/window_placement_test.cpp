@@ -43,7 +43,7 @@ INSTANTIATE_TEST_SUITE_P(
                       // the title bar stays reachable.
                       TPlaceRow{"Wider", {200, 100, 1400, 300}, {0, 100}},
                       TPlaceRow{"Taller", {200, 100, 300, 900}, {200, 24}}),
-    [](const ::testing::TestParamInfo<TPlaceRow>& info) { return std::string(info.param.Name); });
+    [](const ::testing::TestParamInfo<TPlaceRow>& row) { return std::string(row.param.Name); });
 
 // On the test's screen, with the frame the offscreen platform draws.
 class WindowPlacementTest : public ::testing::Test {

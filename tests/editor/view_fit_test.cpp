@@ -49,7 +49,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Just one pixel over, across.
         TFitRow{"OnePixelTooTall", {1278, 756}, {1278, 755}, {1278, 755}, {1264, 741}, true, true},
         TFitRow{"Huge", {20000, 15000}, {640, 380}, {640, 380}, {626, 366}, true, true}),
-    [](const ::testing::TestParamInfo<TFitRow>& info) { return std::string(info.param.Name); });
+    [](const ::testing::TestParamInfo<TFitRow>& row) { return std::string(row.param.Name); });
 
 TEST(AutoScrollStep, NoneInTheMiddleTowardsTheNearerEdgeFasterFurtherOut) {
   constexpr int kExtent = 600, kMargin = 4;
