@@ -23,7 +23,7 @@ class TImageControl;
 class TPictureView : public QWidget {
  public:
   // Takes image as its child.
-  TPictureView(TImageControl& image, QWidget* parent = nullptr);
+  explicit TPictureView(TImageControl& image, QWidget* parent = nullptr);
 
   // A scroll bar's thickness.
   int BarExtent() const;
