@@ -36,7 +36,7 @@ int SocketWrite(BIO* bio, const char* data, int length) {
   do {
     n = ::send(fd, data, static_cast<size_t>(length), MSG_NOSIGNAL);
   } while (n < 0 && errno == EINTR);
-  if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) BIO_set_retry_write(bio);
+  if (n < 0 && errno == EAGAIN /* EWOULDBLOCK on Linux too */) BIO_set_retry_write(bio);
   return static_cast<int>(n);
 }
 
@@ -47,7 +47,7 @@ int SocketRead(BIO* bio, char* data, int length) {
   do {
     n = ::recv(fd, data, static_cast<size_t>(length), 0);
   } while (n < 0 && errno == EINTR);
-  if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) BIO_set_retry_read(bio);
+  if (n < 0 && errno == EAGAIN /* EWOULDBLOCK on Linux too */) BIO_set_retry_read(bio);
   return static_cast<int>(n);
 }
 
@@ -185,7 +185,8 @@ void TNetSSLIOHandlerSocket::Handshake(int timeout_ms) {
       fail(SSLMessage(TSSLFailure::sfSetup, server_name_));
     }
   } else {
-    SSL_set_tlsext_host_name(ssl, server_name_.c_str());
+    // SSL_set_tlsext_host_name, without the macro's C cast.
+    SSL_ctrl(ssl, SSL_CTRL_SET_TLSEXT_HOSTNAME, TLSEXT_NAMETYPE_host_name, const_cast<char*>(server_name_.c_str()));
     if (SSL_set1_host(ssl, server_name_.c_str()) != 1) fail(SSLMessage(TSSLFailure::sfSetup, server_name_));
   }
 

@@ -10,8 +10,8 @@ namespace vitrix::test {
 
 inline uint32_t PngCrc(const std::string& bytes) {
   uint32_t crc = 0xFFFFFFFFu;
-  for (unsigned char byte : bytes) {
-    crc ^= byte;
+  for (const char byte : bytes) {
+    crc ^= static_cast<unsigned char>(byte);
     for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
   }
   return crc ^ 0xFFFFFFFFu;
