@@ -5,10 +5,10 @@
 //
 // Input: byte 0 seeds the cuts; the rest follows a head announcing chunks.
 
+#include <algorithm>
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
-#include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>

@@ -40,8 +40,8 @@ class Model {
     const std::string_view rest = stream_.substr(position_);
     const size_t found = rest.find(terminator_);
     const auto overlap = static_cast<int64_t>(terminator_.size()) - 1;
-    const int64_t length = found != std::string_view::npos ? static_cast<int64_t>(found)
-                                                           : static_cast<int64_t>(rest.size()) - overlap;
+    const int64_t length =
+        found != std::string_view::npos ? static_cast<int64_t>(found) : static_cast<int64_t>(rest.size()) - overlap;
     if (max_ != 0 && length > max_) {
       if (!split_) return {TOutcome::ocTooLong, {}, false, false};
       position_ += static_cast<size_t>(max_);

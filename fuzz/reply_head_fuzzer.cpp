@@ -45,8 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     client.Get("http://fuzz.example/page", &body);
   } catch (const ENetHTTPProtocolException& e) {
     Check(e.ReplyErrorCode() == client.ResponseCode(), "the exception carries the reply's code");
-    Check(static_cast<int64_t>(e.ErrorMessage().size()) <= TNetCustomHTTP::kMaxScratchBody,
-          "an error body is bounded");
+    Check(static_cast<int64_t>(e.ErrorMessage().size()) <= TNetCustomHTTP::kMaxScratchBody, "an error body is bounded");
   } catch (const ENetException&) {
   } catch (const EConvertError&) {
     // A Set-cookie2 Port list that is no list of numbers.

@@ -51,8 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   reused.SetURI(text);
   Check(reused.Protocol() == uri.Protocol() && reused.UserName() == uri.UserName() &&
             reused.Password() == uri.Password() && reused.Host() == uri.Host() && reused.Port() == uri.Port() &&
-            reused.Path() == uri.Path() && reused.Document() == uri.Document() &&
-            reused.Params() == uri.Params() && reused.Bookmark() == uri.Bookmark(),
+            reused.Path() == uri.Path() && reused.Document() == uri.Document() && reused.Params() == uri.Params() &&
+            reused.Bookmark() == uri.Bookmark(),
         "every part is cleared before splitting");
 
   try {

@@ -71,8 +71,8 @@ std::string EncodeWithBareLibjpeg(const QImage& image) {
 
 bool RunReference(const std::string& ppm, const std::string& out) {
   try {
-    return RunChild({VITRIX_CJPEG, "-dct", "float", "-baseline", "-quality", std::to_string(kQuality), "-outfile", out,
-                     ppm})
+    return RunChild(
+               {VITRIX_CJPEG, "-dct", "float", "-baseline", "-quality", std::to_string(kQuality), "-outfile", out, ppm})
                .status == 0;
   } catch (const std::exception&) {
     return false;

@@ -41,7 +41,10 @@ using namespace vitrix;
 using namespace vitrix::test;
 
 std::string LongAddressPage(int64_t size) {
-  const std::string head = "<p>Image H\xE9" "berg\xE9" "e : \"http://h/";
+  const std::string head =
+      "<p>Image H\xE9"
+      "berg\xE9"
+      "e : \"http://h/";
   const std::string tail = "\"</p>";
   const int64_t letters = std::max<int64_t>(1, size - static_cast<int64_t>(head.size() + tail.size()));
   return head + std::string(static_cast<size_t>(letters), 'a') + tail;
@@ -101,8 +104,8 @@ Round UploadRound(const std::string& base, const std::string& file) {
     TNetHTTP but;
     ConfigureUploadClient(but);
     std::string link;
-    TUploadHooks hooks{[](const std::string&, TColor) {}, [](const std::string&) {},
-                       [&](const std::string& l) { link = l; }, {}};
+    TUploadHooks hooks{
+        [](const std::string&, TColor) {}, [](const std::string&) {}, [&](const std::string& l) { link = l; }, {}};
     UploadCapture(but, base, file, hooks);
     return link == kNoImageAddress;
   });
@@ -154,10 +157,11 @@ int main(int argc, char** argv) {
       peaks.push_back(upload.peak_mb);
     }
     medians[size] = Median(ours);
-    std::printf("page %9lld bytes: vitrix %.3f s (3 requests + tag search), curl %.3f s (the page alone), "
-                "ratio %.2f; peak %.1f MB, %.1f MB above the baseline\n",
-                static_cast<long long>(size), Median(ours), Median(theirs), Median(ours) / Median(theirs),
-                Median(peaks), Median(peaks) - base_peak);
+    std::printf(
+        "page %9lld bytes: vitrix %.3f s (3 requests + tag search), curl %.3f s (the page alone), "
+        "ratio %.2f; peak %.1f MB, %.1f MB above the baseline\n",
+        static_cast<long long>(size), Median(ours), Median(theirs), Median(ours) / Median(theirs), Median(peaks),
+        Median(peaks) - base_peak);
   }
   if (medians.size() >= 2) {
     const auto first = medians.begin();

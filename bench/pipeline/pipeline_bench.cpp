@@ -72,8 +72,10 @@ int Measure(int width, int height, int runs) {
   vitrix::TNetHTTP but;
   vitrix::ConfigureUploadClient(but);
   std::string link;
-  const vitrix::TUploadHooks hooks{[](const std::string&, vitrix::TColor) {}, [](const std::string&) {},
-                                   [&link](const std::string& l) { link = l; }, {}};
+  const vitrix::TUploadHooks hooks{[](const std::string&, vitrix::TColor) {},
+                                   [](const std::string&) {},
+                                   [&link](const std::string& l) { link = l; },
+                                   {}};
   std::string last_saved;
   // The first step of each side, timed apart.
   std::vector<double> t_save, t_cjpeg;
@@ -91,8 +93,8 @@ int Measure(int width, int height, int runs) {
     RunChildOrThrow({VITRIX_CJPEG, "-dct", "float", "-baseline", "-quality", std::to_string(kQuality), "-outfile",
                      reference_jpeg, ppm});
     t_cjpeg.push_back(Seconds(start));
-    RunChildOrThrow({VITRIX_CURL, "-s", "-S", "-L", "-F", "fichier=@" + reference_jpeg, "-H", "Expect:", "-b", "",
-                     "-o", reference_page, base + "envoyer.php"});
+    RunChildOrThrow({VITRIX_CURL, "-s", "-S", "-L", "-F", "fichier=@" + reference_jpeg, "-H", "Expect:", "-b", "", "-o",
+                     reference_page, base + "envoyer.php"});
     if (vitrix::extraiturl(ReadWholeFile(reference_page)) == vitrix::kNoImageAddress) {
       throw std::runtime_error("curl's dialogue found no image address");
     }
@@ -123,9 +125,10 @@ int Measure(int width, int height, int runs) {
   }
 
   const double m_ours = Median(t_ours), m_reference = Median(t_reference);
-  std::printf("pipeline %dx%d q%d, save + upload to the local image host (%d alternating runs, %zu bytes, "
-              "identical JPEG: %s)\n",
-              width, height, kQuality, runs, ours_bytes.size(), identical ? "yes" : "NO");
+  std::printf(
+      "pipeline %dx%d q%d, save + upload to the local image host (%d alternating runs, %zu bytes, "
+      "identical JPEG: %s)\n",
+      width, height, kQuality, runs, ours_bytes.size(), identical ? "yes" : "NO");
   std::printf("  vitrix %.1f ms (save %.1f ms), cjpeg + curl %.1f ms (cjpeg %.1f ms)\n", m_ours * 1e3,
               Median(t_save) * 1e3, m_reference * 1e3, Median(t_cjpeg) * 1e3);
   std::printf("  ratio vitrix/reference %.3f (goal <= 1.0)\n", m_ours / m_reference);

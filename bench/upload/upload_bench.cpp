@@ -46,8 +46,7 @@ using namespace vitrix::test;
 int SendWithVitrix(int port, const std::string& path) {
   using namespace vitrix;
   TNetMultiPartFormDataStream body;
-  body.AddFileField("fichier", path, "application/octet-stream",
-                    std::filesystem::path(path).filename().string());
+  body.AddFileField("fichier", path, "application/octet-stream", std::filesystem::path(path).filename().string());
   TNetTCPClient client;
   PostMultipart(client, port, body);
   const std::string status = client.ReadLine();
@@ -128,8 +127,8 @@ int Drive(const std::vector<std::string>& sizes, int runs, const std::string& pa
     const std::string path = folder.Path() + "upload-" + label + ".bin";
     CreateFile(path, row.size);
     const std::vector<std::string> ours = {self, "--send", std::to_string(sink.Port()), path};
-    const std::vector<std::string> curl = {"curl", "-s", "-S", "-o", "/dev/null", "-H", "Expect:",
-                                           "-F", "fichier=@" + path, url};
+    const std::vector<std::string> curl = {
+        "curl", "-s", "-S", "-o", "/dev/null", "-H", "Expect:", "-F", "fichier=@" + path, url};
     std::vector<double> ours_times, curl_times;
     std::vector<long> ours_kb, curl_kb;
     // One untimed round of each warms the page cache and the programs.
@@ -153,12 +152,12 @@ int Drive(const std::vector<std::string>& sizes, int runs, const std::string& pa
   }
 
   std::printf("upload of a multipart body to a loopback sink, medians of %d alternating runs\n", runs);
-  std::printf("%6s %12s %12s %10s %10s %8s %12s %12s\n", "file", "vitrix s", "curl s", "vitrix MB/s",
-              "curl MB/s", "ratio", "vitrix peak", "curl peak");
+  std::printf("%6s %12s %12s %10s %10s %8s %12s %12s\n", "file", "vitrix s", "curl s", "vitrix MB/s", "curl MB/s",
+              "ratio", "vitrix peak", "curl peak");
   for (const Row& row : rows) {
     const double mb = static_cast<double>(row.size) / (1 << 20);
-    std::printf("%6s %12.4f %12.4f %10.1f %10.1f %7.2fx %9ld KB %9ld KB\n", row.label.c_str(), row.ours,
-                row.curl, mb / row.ours, mb / row.curl, row.curl / row.ours, row.ours_kb, row.curl_kb);
+    std::printf("%6s %12.4f %12.4f %10.1f %10.1f %7.2fx %9ld KB %9ld KB\n", row.label.c_str(), row.ours, row.curl,
+                mb / row.ours, mb / row.curl, row.curl / row.ours, row.ours_kb, row.curl_kb);
   }
   if (rows.size() > 1) {
     std::printf("vitrix peak memory growth from %s to %s: %ld KB (curl: %ld KB)\n", rows.front().label.c_str(),

@@ -28,7 +28,10 @@ inline constexpr const char* kPreviewCaption = "Image du presse papier";
 // Followed by the reason an upload could not reach the host.
 inline constexpr const char* kUploadFailedBecause = "Echec de l'envoi du fichier :\r\n";
 inline constexpr const char* kNotHostedKeptPrefix =
-    "L'image n'a pas pu \xEAtre h\xE9" "berg\xE9" "e ; elle reste enregistr\xE9" "e sous le nom ";
+    "L'image n'a pas pu \xEAtre h\xE9"
+    "berg\xE9"
+    "e ; elle reste enregistr\xE9"
+    "e sous le nom ";
 
 // Said when the press finds a vector picture but no bitmap on the clipboard.
 inline constexpr const char* kVectorPictureOnlyText =

@@ -14,7 +14,8 @@ class TNetHTTP;
 
 // Said on a save when start-up could not settle the work folder.
 inline constexpr const char* kNoWorkFolderError =
-    "Pas de dossier de travail : l'image n'est pas sauvegard\xE9" "e";
+    "Pas de dossier de travail : l'image n'est pas sauvegard\xE9"
+    "e";
 
 // The capture editor, Form2.
 class TEditorForm final : public ICaptureEditor {

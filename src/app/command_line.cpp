@@ -24,8 +24,10 @@ constexpr TOption kOptions[] = {
 std::string HelpText() {
   return "Utilisation : vitrix [OPTION]\n"
          "Pendant que la surveillance est active, vitrix prend la capture de la touche\n"
-         "Impr. \xE9" "cran, permet d'en masquer ou d'en recadrer des parties, l'enregistre\n"
-         "en JPEG et l'envoie \xE0 un h\xE9" "bergeur d'images selon l'action choisie, puis\n"
+         "Impr. \xE9"
+         "cran, permet d'en masquer ou d'en recadrer des parties, l'enregistre\n"
+         "en JPEG et l'envoie \xE0 un h\xE9"
+         "bergeur d'images selon l'action choisie, puis\n"
          "donne la balise [img]...[/img] \xE0 coller dans un forum.\n"
          "\n"
          "Options :\n"
@@ -33,7 +35,8 @@ std::string HelpText() {
          "  -V, --version  affiche la version et quitte\n"
          "\n"
          "Environnement :\n"
-         "  VITRIX_SERVICE_URL  adresse de l'h\xE9" "bergeur d'images\n"
+         "  VITRIX_SERVICE_URL  adresse de l'h\xE9"
+         "bergeur d'images\n"
          "                      (sans elle : " +
          BuiltInServiceURL() +
          ")\n"
@@ -75,7 +78,10 @@ TStartRequest ParseCommandLine(int argc, const char* const* argv) {
 
 std::string NoDisplayMessage(TXDisplayState state, std::string_view display) {
   const std::string need = "vitrix a besoin d'une session X11 ou XWayland.\n";
-  if (state == TXDisplayState::xdUnset) return "vitrix : aucun affichage X (DISPLAY n'est pas d\xE9" "fini) ; " + need;
+  if (state == TXDisplayState::xdUnset)
+    return "vitrix : aucun affichage X (DISPLAY n'est pas d\xE9"
+           "fini) ; " +
+           need;
   return "vitrix : l'affichage X \xAB " + Utf8ToCp1252Lossy(display) + " \xBB ne r\xE9pond pas ; " + need;
 }
 

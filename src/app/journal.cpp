@@ -35,8 +35,10 @@ void TJournal::WriteLine(std::string_view line) {
     const int64_t n = file_->Write(bytes.data() + done, static_cast<int64_t>(bytes.size() - done));
     if (n <= 0) {
       const int error = errno != 0 ? errno : EIO;
-      throw EInOutError(error, "Erreur d'\xE9" "criture dans le fichier \"" + file_->FileName() + "\". " +
-                                   SysErrorMessage(error));
+      throw EInOutError(error,
+                        "Erreur d'\xE9"
+                        "criture dans le fichier \"" +
+                            file_->FileName() + "\". " + SysErrorMessage(error));
     }
     done += static_cast<std::size_t>(n);
   }

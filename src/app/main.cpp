@@ -87,10 +87,14 @@ bool Say(std::FILE* stream, const std::string& text) {
 // every capture, and the second would find the journal in use. It says so,
 // hands over to the running one and ends, leaving the work folder alone.
 constexpr const char* kAlreadyRunningText =
-    "vitrix est d\xE9j\xE0 lanc\xE9 sur cet \xE9" "cran : une seule surveillance \xE0 la fois. "
-    "Sa fen\xEAtre principale va \xEAtre ramen\xE9" "e au premier plan.";
+    "vitrix est d\xE9j\xE0 lanc\xE9 sur cet \xE9"
+    "cran : une seule surveillance \xE0 la fois. "
+    "Sa fen\xEAtre principale va \xEAtre ramen\xE9"
+    "e au premier plan.";
 constexpr const char* kUnreachableText =
-    "vitrix : la fen\xEAtre de l'instance d\xE9j\xE0 lanc\xE9" "e n'a pas pu \xEAtre ramen\xE9" "e au premier plan.\n";
+    "vitrix : la fen\xEAtre de l'instance d\xE9j\xE0 lanc\xE9"
+    "e n'a pas pu \xEAtre ramen\xE9"
+    "e au premier plan.\n";
 constexpr const char* kUncheckedText =
     "vitrix : pas de dossier priv\xE9 pour le verrou d'instance ($XDG_RUNTIME_DIR ou /tmp/vitrix-<uid>) ; "
     "un deuxi\xE8me lancement ne sera pas d\xE9tect\xE9.\n";
@@ -109,13 +113,9 @@ int main(int argc, char** argv) {
   const vitrix::TStartRequest request = vitrix::ParseCommandLine(argc, argv);
   switch (request.Action) {
     case vitrix::TStartAction::saHelp:
-    case vitrix::TStartAction::saVersion:
-      return Say(stdout, request.Text) ? EXIT_SUCCESS : EXIT_FAILURE;
-    case vitrix::TStartAction::saUsageError:
-      Say(stderr, request.Text);
-      return vitrix::kExitUsage;
-    case vitrix::TStartAction::saRun:
-      break;
+    case vitrix::TStartAction::saVersion: return Say(stdout, request.Text) ? EXIT_SUCCESS : EXIT_FAILURE;
+    case vitrix::TStartAction::saUsageError: Say(stderr, request.Text); return vitrix::kExitUsage;
+    case vitrix::TStartAction::saRun: break;
   }
 
   // The watch reads the X keyboard and clipboard: the program runs on X
@@ -142,13 +142,9 @@ int main(int argc, char** argv) {
   vitrix::TSingleInstance instance(vitrix::InstanceFolder(), display);
   if (!display.empty()) {
     switch (instance.Start()) {
-      case vitrix::TInstanceStart::isAlreadyRunning:
-        return SecondStart(instance);
-      case vitrix::TInstanceStart::isUnchecked:
-        Say(stderr, kUncheckedText);
-        break;
-      case vitrix::TInstanceStart::isOnly:
-        break;
+      case vitrix::TInstanceStart::isAlreadyRunning: return SecondStart(instance);
+      case vitrix::TInstanceStart::isUnchecked: Say(stderr, kUncheckedText); break;
+      case vitrix::TInstanceStart::isOnly: break;
     }
   }
   // The three windows, in this order; only the main window shows at start and

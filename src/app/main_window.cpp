@@ -2,9 +2,9 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QResizeEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QResizeEvent>
 #include <QShowEvent>
 
 #include "app/work_folder.h"
@@ -16,11 +16,11 @@
 #include "controls/timer.h"
 #include "controls/up_down.h"
 #include "controls/window_placement.h"
-#include "publish/upload.h"
 #include "platform/documents_folder.h"
 #include "platform/guard.h"
 #include "platform/print_screen.h"
 #include "platform/qt_text.h"
+#include "publish/upload.h"
 #include "rtl/strings.h"
 
 namespace vitrix {
@@ -75,7 +75,10 @@ TForm1::~TForm1() {
 }
 
 void TForm1::CreateControls() {
-  setWindowTitle(ToQString("upload d'image et r\xE9" "cup\xE9" "ration d'URL pour forum"));
+  setWindowTitle(
+      ToQString("upload d'image et r\xE9"
+                "cup\xE9"
+                "ration d'URL pour forum"));
   SetWindowFont(*this);
   resize(kClientWidth, kClientHeight);
   // The designed place, unless the window would not be whole on the screen
@@ -96,7 +99,11 @@ void TForm1::CreateControls() {
 
   cg = new TRadioGroup(this);
   cg->SetBounds(272, 32, 185, 73);
-  cg->SetItems({"Pas d'action", "Sauvegader", "Sauvegarder et h\xE9" "berger", "H\xE9" "berger uniquement"});
+  cg->SetItems({"Pas d'action", "Sauvegader",
+                "Sauvegarder et h\xE9"
+                "berger",
+                "H\xE9"
+                "berger uniquement"});
   cg->SetItemIndex(0);
 
   acjpg = new QLineEdit(this);
@@ -125,7 +132,10 @@ void TForm1::CreateControls() {
 
   Statusb = new TStatusBar(this);
   Statusb->setGeometry(0, height() - kStatusBarHeight, width(), kStatusBarHeight);
-  Statusb->SetPanels({{350, ""}, {150, "Impr. \xE9" "cran = capture"}});
+  Statusb->SetPanels({{350, ""},
+                      {150,
+                       "Impr. \xE9"
+                       "cran = capture"}});
 
   Timer1 = new TTimer(this);
   Timer1->SetInterval(kWatchInterval);
@@ -140,7 +150,9 @@ void TForm1::FormCreate(QObject*) {
   affurl->Clear();
   addstatus(kStatusFolderOk, clGreen);
   journal.Open(dossiertravail + kJournalName);
-  journal.WriteStampedLine("D\xE9" "but travail le ");
+  journal.WriteStampedLine(
+      "D\xE9"
+      "but travail le ");
 }
 
 void TForm1::FormClose(QObject*) {
@@ -178,7 +190,9 @@ void TForm1::Bout1Click(QObject*) {
     // The new begin colour shows with the caption change that repaints.
     Bout1->Gradient().SetBeginColor(clRed);
     Timer1->SetEnabled(true);
-    Bout1->SetCaption("D\xE9" "sactiver la surveillance");
+    Bout1->SetCaption(
+        "D\xE9"
+        "sactiver la surveillance");
     ShowWatchOn();
   } else {
     Bout1->Gradient().SetBeginColor(clGreen);

@@ -34,20 +34,27 @@ class TUpDown;
 // The status texts, all shown in green.
 inline constexpr const char* kStatusFolderOk = "Dossier ok";
 inline constexpr const char* kStatusWatchOn = "Surveillance en cours";
-inline constexpr const char* kStatusWatchOff = "Surveillance termin\xE9" "e";
+inline constexpr const char* kStatusWatchOff =
+    "Surveillance termin\xE9"
+    "e";
 // The watch is on, and another program (the desktop's screenshot tool) holds
 // Print Screen: its picture is awaited on the clipboard after each press.
 inline constexpr const char* kStatusWatchOnHeldElsewhere =
-    "Surveillance en cours : Impr. \xE9" "cran g\xE9r\xE9 par un autre programme";
+    "Surveillance en cours : Impr. \xE9"
+    "cran g\xE9r\xE9 par un autre programme";
 // In red: a press brought no picture from that program within the wait.
 inline constexpr const char* kStatusNoPictureCame =
     "Aucune image : l'autre programme doit copier dans le presse papier";
 // The status line's tip for each of the two: what is going on, at length.
 inline constexpr const char* kHintHeldElsewhere =
-    "Un autre programme (l'outil de capture du bureau) prend la touche Impr. \xE9" "cran : "
+    "Un autre programme (l'outil de capture du bureau) prend la touche Impr. \xE9"
+    "cran : "
     "vitrix prend l'image que ce programme copie dans le presse papier apr\xE8s chaque appui";
 inline constexpr const char* kHintNoPictureCame =
-    "Impr. \xE9" "cran a \xE9t\xE9 press\xE9" "e, mais aucune image n'est arriv\xE9" "e dans le presse papier. "
+    "Impr. \xE9"
+    "cran a \xE9t\xE9 press\xE9"
+    "e, mais aucune image n'est arriv\xE9"
+    "e dans le presse papier. "
     "Le programme qui g\xE8re la touche enregistre sa capture dans un fichier, ou n'est pas install\xE9 : "
     "r\xE9glez-le pour qu'il copie sa capture dans le presse papier";
 
@@ -70,7 +77,7 @@ class TForm1 : public QWidget, private ICaptureWindow, private IStatusLine, priv
   TUpDown* cjpg = nullptr;                 // the JPEG quality, 1..100
   QLabel* Label2 = nullptr;
   QLabel* Label1 = nullptr;
-  TMemo* affurl = nullptr;       // the links box
+  TMemo* affurl = nullptr;        // the links box
   TStatusBar* Statusb = nullptr;  // panel 0 is the status line
   TTimer* Timer1 = nullptr;       // the watch: 50 ms, off at start
   // The HTTP client of the uploads. It lives as long as the window, so the

@@ -11,7 +11,11 @@ std::string WorkFolderPath(std::string_view documents) {
 
 void EnsureWorkFolder(const std::string& folder) {
   if (DirectoryExists(folder)) return;
-  if (!CreateDir(folder)) throw Exception("Impossible de cr\xE9" "er " + folder);
+  if (!CreateDir(folder))
+    throw Exception(
+        "Impossible de cr\xE9"
+        "er " +
+        folder);
 }
 
 void EmptyWorkFolder(const std::string& folder) {

@@ -28,8 +28,7 @@ struct TShiftState {
 
 // X and Y are in the control's own coordinates; they may lie outside it while
 // a button is held.
-using TMouseEvent =
-    std::function<void(QObject* Sender, TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y)>;
+using TMouseEvent = std::function<void(QObject* Sender, TMouseButton Button, TShiftState Shift, int32_t X, int32_t Y)>;
 using TMouseMoveEvent = std::function<void(QObject* Sender, TShiftState Shift, int32_t X, int32_t Y)>;
 
 // Raises an event when a handler is set.

@@ -1,7 +1,7 @@
 #include "controls/status_bar.h"
 
-#include <QPainter>
 #include <qdrawutil.h>
+#include <QPainter>
 
 #include "platform/qt_text.h"
 

@@ -92,11 +92,8 @@ bool TWindowPlacement::eventFilter(QObject* watched, QEvent* event) {
       LookForFrame();
       break;
     case QEvent::Move:
-    case QEvent::Resize:
-      LookForFrame();
-      break;
-    default:
-      break;
+    case QEvent::Resize: LookForFrame(); break;
+    default: break;
   }
   return QObject::eventFilter(watched, event);
 }

@@ -24,7 +24,8 @@ class TPictureView;
 class TWindowPlacement;
 
 inline constexpr const char* kEditorHelpText =
-    "Vous pouvez masquer des informations en s\xE9" "lectionnant les zones \xE0 surcharger, choix de la "
+    "Vous pouvez masquer des informations en s\xE9"
+    "lectionnant les zones \xE0 surcharger, choix de la "
     "couleur par clic droit et annulation de la derni\xE8re action par ESC";
 
 class TForm2 : public QDialog {

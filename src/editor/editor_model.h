@@ -17,7 +17,11 @@ class TBitmap;
 class TImage;
 
 inline constexpr const char* kCropQuestionText = "Voulez vous vraiment redimensionner l'image";
-inline constexpr const char* kCropQuestionCaption = "Op\xE9" "ration irr\xE9" "m\xE9" "diable";
+inline constexpr const char* kCropQuestionCaption =
+    "Op\xE9"
+    "ration irr\xE9"
+    "m\xE9"
+    "diable";
 
 // What Esc puts back: the area of the last selection (Esc), or the whole
 // picture (Shift+Esc).

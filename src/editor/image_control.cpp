@@ -99,8 +99,7 @@ void TImageControl::paintEvent(QPaintEvent* event) {
         if (ratio != 1.0) painter.setWorldTransform(QTransform::fromScale(1.0 / ratio, 1.0 / ratio));
         const TBitmap* bitmap = Pixels();
         // The picture's place in device pixels of the control.
-        const QRect picture =
-            bitmap != nullptr ? QRect(-origin_, QSize(bitmap->Width(), bitmap->Height())) : QRect();
+        const QRect picture = bitmap != nullptr ? QRect(-origin_, QSize(bitmap->Width(), bitmap->Height())) : QRect();
         const QColor frame_color = QColor::fromRgb(ToQRgb(frame_color_));
         const std::vector<TRect> frame = FrameStrips(frame_);
         for (const QRect& logical : event->region()) {
@@ -140,8 +139,8 @@ QPoint TImageControl::PicturePixelAt(const QMouseEvent& event) const {
 void TImageControl::mousePressEvent(QMouseEvent* event) {
   const QPoint at = PicturePixelAt(*event);
   Guarded([&] {
-    Raise(OnMouseDown, this, MouseButtonOf(event->button()), ShiftStateOf(event->modifiers(), event->buttons()),
-          at.x(), at.y());
+    Raise(OnMouseDown, this, MouseButtonOf(event->button()), ShiftStateOf(event->modifiers(), event->buttons()), at.x(),
+          at.y());
   });
 }
 
@@ -153,8 +152,8 @@ void TImageControl::mouseMoveEvent(QMouseEvent* event) {
 void TImageControl::mouseReleaseEvent(QMouseEvent* event) {
   const QPoint at = PicturePixelAt(*event);
   Guarded([&] {
-    Raise(OnMouseUp, this, MouseButtonOf(event->button()), ShiftStateOf(event->modifiers(), event->buttons()),
-          at.x(), at.y());
+    Raise(OnMouseUp, this, MouseButtonOf(event->button()), ShiftStateOf(event->modifiers(), event->buttons()), at.x(),
+          at.y());
   });
 }
 

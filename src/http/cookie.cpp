@@ -205,7 +205,10 @@ void TNetCookieRFC2965::LoadProperties(const TNetCookieAttributes& attributes) {
     const size_t comma = inside.find(',', start);
     const std::string_view item = inside.substr(start, comma == std::string_view::npos ? comma : comma - start);
     const auto number = TryStrToInt(Trim(item));
-    if (!number) throw EConvertError("'" + std::string(item) + "' n'est pas une valeur enti\xE8" "re correcte");
+    if (!number)
+      throw EConvertError("'" + std::string(item) +
+                          "' n'est pas une valeur enti\xE8"
+                          "re correcte");
     list.push_back(*number);
     if (comma == std::string_view::npos) break;
     start = comma + 1;

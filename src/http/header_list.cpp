@@ -30,8 +30,7 @@ std::string TNetHeaderList::Names(int index) const {
 
 int TNetHeaderList::IndexOfName(std::string_view name) const {
   for (int i = 0; i < Count(); ++i) {
-    if (!IsContinuation((*this)[i]) && (*this)[i].find(':') != std::string::npos &&
-        SameText(Names(i), name)) {
+    if (!IsContinuation((*this)[i]) && (*this)[i].find(':') != std::string::npos && SameText(Names(i), name)) {
       return i;
     }
   }

@@ -372,13 +372,14 @@ void TNetCustomHTTP::SendRequest() {
   proxy_params_.SetHeaders(request.RawHeaders());
   if (cookie_manager_ != nullptr) {
     // Secure cookies go only where the request is encrypted.
-    const bool tls = request.UseProxy() == TNetHTTPConnectionType::ctSSL ||
-                     request.UseProxy() == TNetHTTPConnectionType::ctSSLProxy;
+    const bool tls =
+        request.UseProxy() == TNetHTTPConnectionType::ctSSL || request.UseProxy() == TNetHTTPConnectionType::ctSSLProxy;
     const std::string cookies = cookie_manager_->GenerateCookieList(uri_, tls);
     if (!cookies.empty()) request.RawHeaders().SetValue("Cookie", cookies);
   }
   SendHead(std::string(MethodText(request.Method())) + request.URL(), request.RawHeaders());
-  if (SendsBody(request.Method()) && request.Source() != nullptr) WriteFromStream(*request.Source(), /*from_start=*/true);
+  if (SendsBody(request.Method()) && request.Source() != nullptr)
+    WriteFromStream(*request.Source(), /*from_start=*/true);
 }
 
 void TNetCustomHTTP::SendHead(const std::string& method_and_target, const TNetHeaderList& headers) {

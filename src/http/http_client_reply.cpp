@@ -288,7 +288,11 @@ bool TNetCustomHTTP::ReadBody(TStream& stream, TBodyStream kind) {
     return wanted == response.ContentLength();
   }
   if (IsChunkedEncoding(response.RawHeaders().Values("Transfer-Encoding"))) {
-    DoStatus(TNetStatus::hsStatusText, "Op\xE9" "ration Chunk d\xE9" "marr\xE9" "e");
+    DoStatus(TNetStatus::hsStatusText,
+             "Op\xE9"
+             "ration Chunk d\xE9"
+             "marr\xE9"
+             "e");
     return ReadChunkedBody(stream, limit);
   }
   if (response.HasContentLength()) return true;

@@ -21,7 +21,10 @@ class ENetURIException : public ENetException {
 class ENetFailedToRetreiveTimeZoneInfo : public ENetException {
  public:
   ENetFailedToRetreiveTimeZoneInfo()
-      : ENetException("Echec lors de la tentative de r\xE9" "cup\xE9" "ration des informations de fuseau horaire.") {}
+      : ENetException(
+            "Echec lors de la tentative de r\xE9"
+            "cup\xE9"
+            "ration des informations de fuseau horaire.") {}
 };
 
 // An HTTP reply that is not a success: the message is the whole status line,
@@ -54,21 +57,33 @@ class ENetIOHandlerPropInvalid : public ENetException {
 class ENetAlreadyRegisteredAuthenticationMethod : public ENetException {
  public:
   explicit ENetAlreadyRegisteredAuthenticationMethod(const std::string& class_name)
-      : ENetException("Cette m\xE9" "thode d'authentification est d\xE9" "j\xE0" " recens\xE9" "e avec le nom de classe " +
-                      class_name + ".") {}
+      : ENetException(
+            "Cette m\xE9"
+            "thode d'authentification est d\xE9"
+            "j\xE0"
+            " recens\xE9"
+            "e avec le nom de classe " +
+            class_name + ".") {}
 };
 
 // A reply head beyond the limits the client accepts (too many lines or too
 // many bytes): the reply is not read any further.
 class ENetHTTPReplyHeadTooLarge : public ENetException {
  public:
-  ENetHTTPReplyHeadTooLarge() : ENetException("En-t\xEA" "te de r\xE9" "ponse trop grand.") {}
+  ENetHTTPReplyHeadTooLarge()
+      : ENetException(
+            "En-t\xEA"
+            "te de r\xE9"
+            "ponse trop grand.") {}
 };
 
 // A chunk-size line that holds no hexadecimal size: the body's framing is lost.
 class ENetHTTPInvalidChunk : public ENetException {
  public:
-  ENetHTTPInvalidChunk() : ENetException("Taille de bloc invalide dans la r\xE9" "ponse.") {}
+  ENetHTTPInvalidChunk()
+      : ENetException(
+            "Taille de bloc invalide dans la r\xE9"
+            "ponse.") {}
 };
 
 }  // namespace vitrix

@@ -125,10 +125,8 @@ int64_t TNetMultiPartFormDataStream::Seek(int64_t offset, TSeekOrigin origin) {
       started_ = false;
       position_ = 0;
       return 0;
-    case TSeekOrigin::soCurrent:
-      return position_;
-    case TSeekOrigin::soEnd:
-      return BodySize() + ClosingDelimiterLength();
+    case TSeekOrigin::soCurrent: return position_;
+    case TSeekOrigin::soEnd: return BodySize() + ClosingDelimiterLength();
   }
   return 0;
 }

@@ -144,8 +144,8 @@ std::string ProxyRefusalMessage(const std::string& proxy, const std::string& tar
                                 const std::string& status_line) {
   // Some proxies answer a tunnel request with 401 where 407 is meant.
   if (code == 407 || code == 401) {
-    return "Le proxy " + proxy + " demande une identification valable pour aller vers " + target + " (" +
-           status_line + ").";
+    return "Le proxy " + proxy + " demande une identification valable pour aller vers " + target + " (" + status_line +
+           ").";
   }
   return "Le proxy " + proxy + " n'a pas ouvert la connexion vers " + target + " (" + status_line + ").";
 }

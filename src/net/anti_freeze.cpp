@@ -34,14 +34,15 @@ int TNetAntiFreezeBase::WaitSlice(int wait_ms) {
   const TNetAntiFreezeBase* active = ForThisThread();
   if (active == nullptr) return wait_ms;
   const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - active->last_processed_);
-  const auto due_in = static_cast<int>(std::clamp<int64_t>(active->idle_time_out_ms_ - since.count(), 0,
-                                                           active->idle_time_out_ms_));
+  const auto due_in =
+      static_cast<int>(std::clamp<int64_t>(active->idle_time_out_ms_ - since.count(), 0, active->idle_time_out_ms_));
   return wait_ms < 0 ? due_in : std::min(wait_ms, due_in);
 }
 
 void TNetAntiFreezeBase::ProcessIfDue() {
   TNetAntiFreezeBase* active = ForThisThread();
-  if (active == nullptr || Clock::now() - active->last_processed_ < std::chrono::milliseconds(active->idle_time_out_ms_)) {
+  if (active == nullptr ||
+      Clock::now() - active->last_processed_ < std::chrono::milliseconds(active->idle_time_out_ms_)) {
     return;
   }
   // Whatever Process() does, its own waits are plain ones and it never runs

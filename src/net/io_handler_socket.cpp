@@ -23,8 +23,7 @@ void TNetIOHandlerSocket::ConnectClient(const TNetConnectTarget& target, int tim
   for (size_t i = 0; i < addresses.size(); ++i) {
     const std::string& ip = addresses[i];
     const size_t left_to_try = addresses.size() - i;
-    binding_.AllocateSocket(ip.find(':') != std::string::npos ? TNetAddressFamily::afIPv6
-                                                               : TNetAddressFamily::afIPv4);
+    binding_.AllocateSocket(ip.find(':') != std::string::npos ? TNetAddressFamily::afIPv6 : TNetAddressFamily::afIPv4);
     binding_.Bind(target.bound_ip, target.bound_port);
     binding_.SetPeer(ip, target.port);
     if (!use_nagle_) binding_.SetNoDelay(true);
@@ -41,7 +40,8 @@ void TNetIOHandlerSocket::ConnectClient(const TNetConnectTarget& target, int tim
     if (result == 0) return;
     binding_.CloseSocket();
     if (left_to_try > 1) continue;
-    if (!limited) GStack().RaiseSocketError(result == TNetSocketHandle::kConnectTimedOut ? kSocketErrorTimedOut : result);
+    if (!limited)
+      GStack().RaiseSocketError(result == TNetSocketHandle::kConnectTimedOut ? kSocketErrorTimedOut : result);
     if (result == TNetSocketHandle::kConnectTimedOut) throw ENetConnectTimeout();
     throw ENetConnectException(TNetStack::SocketErrorText(result), result);
   }

@@ -211,7 +211,8 @@ void TNetSSLIOHandlerSocket::Handshake(int timeout_ms) {
     const int reason = LastReason();
     if (error == SSL_ERROR_SYSCALL || reason == SSL_R_UNEXPECTED_EOF_WHILE_READING) {
       if (saved_errno != 0 && saved_errno != ECONNRESET && saved_errno != EPIPE) {
-        fail(SSLMessage(TSSLFailure::sfSocket, TNetStack::SocketErrorText(TNetStack::TranslateSystemError(saved_errno))));
+        fail(SSLMessage(TSSLFailure::sfSocket,
+                        TNetStack::SocketErrorText(TNetStack::TranslateSystemError(saved_errno))));
       }
       fail(SSLMessage(TSSLFailure::sfClosed, server_name_));
     }

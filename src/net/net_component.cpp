@@ -25,8 +25,12 @@ std::string TNetComponent::StatusText(TNetStatus status, const std::string& argu
     case TNetStatus::hsResolving: return "R\xE9solution du nom d'h\xF4te " + argument + ".";
     case TNetStatus::hsConnecting: return "Connexion \xE0 " + argument + ".";
     case TNetStatus::hsConnected: return "Connect\xE9.";
-    case TNetStatus::hsDisconnecting: return "D\xE9" "connexion.";
-    case TNetStatus::hsDisconnected: return "D\xE9" "connect\xE9.";
+    case TNetStatus::hsDisconnecting:
+      return "D\xE9"
+             "connexion.";
+    case TNetStatus::hsDisconnected:
+      return "D\xE9"
+             "connect\xE9.";
     case TNetStatus::hsStatusText:
     case TNetStatus::ftpTransfer:
     case TNetStatus::ftpReady:

@@ -72,8 +72,7 @@ class TNetComponent {
 // every path.
 class TNetWorkScope {
  public:
-  TNetWorkScope(TNetComponent& component, TWorkMode mode, int64_t work_count_max)
-      : component_(component), mode_(mode) {
+  TNetWorkScope(TNetComponent& component, TWorkMode mode, int64_t work_count_max) : component_(component), mode_(mode) {
     component_.BeginWork(mode_, work_count_max);
   }
   ~TNetWorkScope() { component_.EndWork(mode_); }

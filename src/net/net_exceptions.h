@@ -25,7 +25,10 @@ class ENetSilentException : public ENetException {
 
 class ENetConnClosedGracefully : public ENetSilentException {
  public:
-  ENetConnClosedGracefully() : ENetSilentException("La connexion s'est termin\xE9" "e proprement.") {}
+  ENetConnClosedGracefully()
+      : ENetSilentException(
+            "La connexion s'est termin\xE9"
+            "e proprement.") {}
 };
 
 // A failed socket call. LastError is the error number in the numbering the
@@ -33,8 +36,7 @@ class ENetConnClosedGracefully : public ENetSilentException {
 // unknown host, ...), see net_stack.h.
 class ENetSocketError : public ENetException {
  public:
-  ENetSocketError(int last_error, std::string message)
-      : ENetException(std::move(message)), last_error_(last_error) {}
+  ENetSocketError(int last_error, std::string message) : ENetException(std::move(message)), last_error_(last_error) {}
   int LastError() const noexcept { return last_error_; }
 
  private:
@@ -43,12 +45,19 @@ class ENetSocketError : public ENetException {
 
 class ENetReadTimeout : public ENetException {
  public:
-  ENetReadTimeout() : ENetException("D\xE9" "lai de lecture") {}
+  ENetReadTimeout()
+      : ENetException(
+            "D\xE9"
+            "lai de lecture") {}
 };
 
 class ENetReadLnMaxLineLengthExceeded : public ENetException {
  public:
-  ENetReadLnMaxLineLengthExceeded() : ENetException("Longueur de ligne maximum d\xE9" "pass\xE9" "e.") {}
+  ENetReadLnMaxLineLengthExceeded()
+      : ENetException(
+            "Longueur de ligne maximum d\xE9"
+            "pass\xE9"
+            "e.") {}
 };
 
 class ENetTCPConnectionError : public ENetException {
@@ -63,27 +72,46 @@ class ENetNotConnected : public ENetTCPConnectionError {
 
 class ENetNoDataToRead : public ENetTCPConnectionError {
  public:
-  ENetNoDataToRead() : ENetTCPConnectionError("Pas de donn\xE9" "es pour la lecture.") {}
+  ENetNoDataToRead()
+      : ENetTCPConnectionError(
+            "Pas de donn\xE9"
+            "es pour la lecture.") {}
 };
 
 class ENetNotEnoughDataInBuffer : public ENetTCPConnectionError {
  public:
-  ENetNotEnoughDataInBuffer() : ENetTCPConnectionError("Pas suffisamment de donn\xE9" "es en m\xE9" "moire tampon.") {}
+  ENetNotEnoughDataInBuffer()
+      : ENetTCPConnectionError(
+            "Pas suffisamment de donn\xE9"
+            "es en m\xE9"
+            "moire tampon.") {}
 };
 
 class ENetClosedSocket : public ENetException {
  public:
-  ENetClosedSocket() : ENetException("D\xE9" "connect\xE9" ".") {}
+  ENetClosedSocket()
+      : ENetException(
+            "D\xE9"
+            "connect\xE9"
+            ".") {}
 };
 
 class ENetAlreadyConnected : public ENetException {
  public:
-  ENetAlreadyConnected() : ENetException("D\xE9" "j\xE0" " connect\xE9" ".") {}
+  ENetAlreadyConnected()
+      : ENetException(
+            "D\xE9"
+            "j\xE0"
+            " connect\xE9"
+            ".") {}
 };
 
 class ENetConnectTimeout : public ENetException {
  public:
-  ENetConnectTimeout() : ENetException("D\xE9" "lai de connexion.") {}
+  ENetConnectTimeout()
+      : ENetException(
+            "D\xE9"
+            "lai de connexion.") {}
 };
 
 // A connect under a time limit that failed before its limit: the message is
@@ -113,8 +141,11 @@ class ENetCouldNotBindSocket : public ENetSocketHandleError {
  public:
   ENetCouldNotBindSocket()
       : ENetSocketHandleError(
-            "Impossible d'\xE9" "tablir une liaison avec le socket. L'adresse et le port sont d\xE9" "j\xE0"
-            " utilis\xE9" "s.") {}
+            "Impossible d'\xE9"
+            "tablir une liaison avec le socket. L'adresse et le port sont d\xE9"
+            "j\xE0"
+            " utilis\xE9"
+            "s.") {}
 };
 
 // The socket layer's own failures. The POSIX socket layer needs no start-up
@@ -132,7 +163,11 @@ class ENetStackInitializationFailed : public ENetStackError {
 
 class ENetStackSetSizeExceeded : public ENetStackError {
  public:
-  ENetStackSetSizeExceeded() : ENetStackError("Taille d'ensemble d\xE9" "pass\xE9" "e.") {}
+  ENetStackSetSizeExceeded()
+      : ENetStackError(
+            "Taille d'ensemble d\xE9"
+            "pass\xE9"
+            "e.") {}
 };
 
 // A reply that the protocol does not treat as a success. ReplyErrorCode is

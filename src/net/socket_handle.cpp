@@ -1,8 +1,8 @@
 #include "net/socket_handle.h"
 
 #include <arpa/inet.h>
-#include <linux/sockios.h>
 #include <fcntl.h>
+#include <linux/sockios.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>

@@ -8,8 +8,7 @@
 
 namespace vitrix {
 
-TNetTCPConnection::TNetTCPConnection()
-    : input_buffer_([this](int64_t count) { DoWork(TWorkMode::wmRead, count); }) {}
+TNetTCPConnection::TNetTCPConnection() : input_buffer_([this](int64_t count) { DoWork(TWorkMode::wmRead, count); }) {}
 
 TNetTCPConnection::~TNetTCPConnection() = default;
 

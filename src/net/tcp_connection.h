@@ -166,8 +166,7 @@ class TNetTCPConnection : public TNetComponent {
   // to position + size, or to its end when size is 0, in pieces of at most
   // SendBufferSize. A stream that delivers fewer bytes than it announced
   // raises ENetNoDataToRead.
-  void WriteFromStream(TStream& stream, bool from_start = false, bool with_length_prefix = false,
-                       int64_t size = 0);
+  void WriteFromStream(TStream& stream, bool from_start = false, bool with_length_prefix = false, int64_t size = 0);
 
  protected:
   // Closes the socket without any notification (a failed connect).

@@ -72,7 +72,8 @@ std::string TNetTCPConnection::ReadLine(std::string_view terminator, int timeout
     // only the bytes before them surely belong to the line.
     if (max_length != 0 && scanned - overlap > max_length) return SplitLine(max_length);
     CheckDisconnected(/*raise_if_disconnected=*/true, /*ignore_buffer=*/true);
-    const int64_t received = FillInputBuffer(/*raise_if_disconnected=*/true, timeout, /*raise_on_timeout=*/timeout == -1);
+    const int64_t received =
+        FillInputBuffer(/*raise_if_disconnected=*/true, timeout, /*raise_on_timeout=*/timeout == -1);
     if (received == 0) {
       read_line_ended_empty_ = true;
       return {};

@@ -71,9 +71,7 @@ void TNetTCPConnection::WriteBytes(const void* buffer, int64_t count, bool send_
   SendAll(bytes, count);
 }
 
-void TNetTCPConnection::Write(std::string_view text) {
-  WriteBytes(text.data(), static_cast<int64_t>(text.size()));
-}
+void TNetTCPConnection::Write(std::string_view text) { WriteBytes(text.data(), static_cast<int64_t>(text.size())); }
 
 void TNetTCPConnection::WriteLine(std::string_view text) {
   std::string line;

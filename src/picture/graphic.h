@@ -22,8 +22,8 @@ class TGraphic;
 
 // Long work (decoding, encoding) reports its progress: percent done, whether
 // the part in rect is worth redrawing now, and a message (always empty here).
-using TProgressEvent = std::function<void(TGraphic& sender, TProgressStage stage, uint8_t percent_done,
-                                          bool redraw_now, const TRect& rect, const std::string& message)>;
+using TProgressEvent = std::function<void(TGraphic& sender, TProgressStage stage, uint8_t percent_done, bool redraw_now,
+                                          const TRect& rect, const std::string& message)>;
 
 class TGraphic : public TPersistent {
  public:

@@ -30,7 +30,8 @@ inline constexpr const char* kUnsupportedClipboardFormatText = "Format de Presse
 inline constexpr const char* kBadClipboardFormatText = "Format de Presse-papiers incorrect";
 inline constexpr const char* kCannotOpenClipboardText = "Impossible d'ouvrir le Presse-papiers";
 inline constexpr const char* kNoBitmapToDrawOnText =
-    "Une image ne peut \xEAtre modifi\xE9" "e que si elle contient un bitmap";
+    "Une image ne peut \xEAtre modifi\xE9"
+    "e que si elle contient un bitmap";
 inline constexpr const char* kUnknownPictureClassText = "Format d'image inconnu";
 
 }  // namespace vitrix

@@ -7,9 +7,7 @@
 namespace vitrix {
 namespace {
 
-[[noreturn]] void CannotResize() {
-  throw EInvalidGraphicOperation("Impossible de modifier la taille d'une ic\xF4ne");
-}
+[[noreturn]] void CannotResize() { throw EInvalidGraphicOperation("Impossible de modifier la taille d'une ic\xF4ne"); }
 
 }  // namespace
 

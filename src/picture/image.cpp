@@ -8,8 +8,7 @@ namespace vitrix {
 
 TImage::TImage() {
   picture_.OnChange = [this](TPicture&) { PictureChanged(); };
-  picture_.OnProgress = [this](TGraphic&, TProgressStage, uint8_t, bool redraw_now, const TRect&,
-                               const std::string&) {
+  picture_.OnProgress = [this](TGraphic&, TProgressStage, uint8_t, bool redraw_now, const TRect&, const std::string&) {
     if (redraw_now) Invalidate();
   };
 }

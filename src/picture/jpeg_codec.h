@@ -68,8 +68,7 @@ struct TPixelRows {
 };
 
 // Appends the complete JPEG stream of the rows to the output.
-void Encode(const TPixelRows& rows, const TEncodeSettings& settings, TMemoryStream& output,
-            TRunningHandler running);
+void Encode(const TPixelRows& rows, const TEncodeSettings& settings, TMemoryStream& output, TRunningHandler running);
 
 // ----- Decoding
 

@@ -6,8 +6,8 @@
 #include <bit>
 #include <cstdio>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 #include "picture/jpeg_codec.h"
 #include "picture/jpeg_memory_managers.h"

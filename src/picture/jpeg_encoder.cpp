@@ -73,8 +73,7 @@ int EncodeSection(TJpegSession& session, TCompressContext& context, const TPixel
 
 }  // namespace
 
-void Encode(const TPixelRows& rows, const TEncodeSettings& settings, TMemoryStream& output,
-            TRunningHandler running) {
+void Encode(const TPixelRows& rows, const TEncodeSettings& settings, TMemoryStream& output, TRunningHandler running) {
   TJpegSession session(std::move(running));
   TCompressContext context;
   const int code = EncodeSection(session, context, rows, settings, output);

@@ -64,9 +64,7 @@ int TJPEGImage::Width() const { return bitmap_ ? bitmap_->Width() : ScaledSize()
 
 int TJPEGImage::Height() const { return bitmap_ ? bitmap_->Height() : ScaledSize().height; }
 
-void TJPEGImage::SetWidth(int) {
-  throw EInvalidGraphicOperation("Impossible de modifier la taille d'une image JPEG");
-}
+void TJPEGImage::SetWidth(int) { throw EInvalidGraphicOperation("Impossible de modifier la taille d'une image JPEG"); }
 
 void TJPEGImage::SetHeight(int height) { SetWidth(height); }
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 #include "picture/jpeg_session.h"
 #include "rtl/streams.h"
@@ -37,8 +37,8 @@ void WriteOrFail(j_compress_ptr info, const JOCTET* data, size_t count) {
 
 void InitDestination(j_compress_ptr info) {
   TDestination& dest = DestinationOf(info);
-  dest.buffer = static_cast<JOCTET*>(
-      (*info->mem->alloc_small)(reinterpret_cast<j_common_ptr>(info), JPOOL_IMAGE, kBufferSize));
+  dest.buffer =
+      static_cast<JOCTET*>((*info->mem->alloc_small)(reinterpret_cast<j_common_ptr>(info), JPOOL_IMAGE, kBufferSize));
   dest.pub.next_output_byte = dest.buffer;
   dest.pub.free_in_buffer = kBufferSize;
 }

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 #include "picture/graphic_errors.h"
 

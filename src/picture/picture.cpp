@@ -15,8 +15,8 @@ TPicture::~TPicture() {
 }
 
 void TPicture::RouteProgress(TGraphic& graphic) {
-  graphic.OnProgress = [this](TGraphic& sender, TProgressStage stage, uint8_t percent, bool redraw,
-                              const TRect& rect, const std::string& message) {
+  graphic.OnProgress = [this](TGraphic& sender, TProgressStage stage, uint8_t percent, bool redraw, const TRect& rect,
+                              const std::string& message) {
     if (OnProgress) OnProgress(sender, stage, percent, redraw, rect, message);
   };
 }

@@ -30,7 +30,10 @@ inline constexpr int64_t kMaxClipboardPixels = int64_t{1} << 28;
 inline constexpr const char* kClipboardPictureTooLargeText =
     "L'image du presse-papiers est trop grande pour \xEAtre prise : ";
 inline constexpr const char* kClipboardPictureUnreadableText =
-    "L'image du presse-papiers ne peut pas \xEAtre lue : ses donn\xE9" "es sont endommag\xE9" "es ou incompl\xE8" "tes. "
+    "L'image du presse-papiers ne peut pas \xEAtre lue : ses donn\xE9"
+    "es sont endommag\xE9"
+    "es ou incompl\xE8"
+    "tes. "
     "Format annonc\xE9 : ";
 
 // A vector picture on the clipboard: its bytes as the owner gave them, their

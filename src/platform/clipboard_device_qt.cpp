@@ -38,8 +38,8 @@ int32_t ReadLe32(const std::string& bytes, size_t offset) {
 }
 
 int32_t ReadLe16(const std::string& bytes, size_t offset) {
-  const auto value = static_cast<uint16_t>(static_cast<uint8_t>(bytes[offset]) |
-                                           (static_cast<uint8_t>(bytes[offset + 1]) << 8));
+  const auto value =
+      static_cast<uint16_t>(static_cast<uint8_t>(bytes[offset]) | (static_cast<uint8_t>(bytes[offset + 1]) << 8));
   return static_cast<int16_t>(value);
 }
 

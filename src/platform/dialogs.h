@@ -42,8 +42,6 @@ class IDialogs {
 inline IDialogs& Dialogs() { return Platform<IDialogs>(); }
 
 // A box with the text and an OK button, titled with the application's title.
-inline void ShowMessage(const std::string& text) {
-  Dialogs().MessageBox({.Text = text, .Caption = kApplicationTitle});
-}
+inline void ShowMessage(const std::string& text) { Dialogs().MessageBox({.Text = text, .Caption = kApplicationTitle}); }
 
 }  // namespace vitrix

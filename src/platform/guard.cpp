@@ -49,7 +49,8 @@ void ReportCurrentException(TGuardPlace place) noexcept {
   }
   QCoreApplication* app = QCoreApplication::instance();
   if (place == TGuardPlace::gpPaintOrShow && app != nullptr) {
-    QMetaObject::invokeMethod(app, [message] { ShowErrorBox(message); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        app, [message] { ShowErrorBox(message); }, Qt::QueuedConnection);
     return;
   }
   ShowErrorBox(message);

@@ -6,14 +6,11 @@ namespace vitrix {
 
 const char* PrintScreenStartMessage(TPrintScreenStart start) {
   switch (start) {
-    case TPrintScreenStart::psNoKeyboardState:
-      return kPrintScreenNoKeyboardState;
-    case TPrintScreenStart::psNoPrintScreenKey:
-      return kPrintScreenNoKey;
+    case TPrintScreenStart::psNoKeyboardState: return kPrintScreenNoKeyboardState;
+    case TPrintScreenStart::psNoPrintScreenKey: return kPrintScreenNoKey;
     case TPrintScreenStart::psCaptures:
     case TPrintScreenStart::psHeldByOtherProgram:
-    case TPrintScreenStart::psClipboardPictures:
-      break;
+    case TPrintScreenStart::psClipboardPictures: break;
   }
   return nullptr;
 }

@@ -52,7 +52,8 @@ enum class TPrintScreenStart {
 inline constexpr const char* kPrintScreenNoKeyboardState =
     "Surveillance impossible : l'\xE9tat du clavier n'est pas lisible (pas de serveur X)";
 inline constexpr const char* kPrintScreenNoKey =
-    "Surveillance impossible : le clavier n'a pas de touche Impr. \xE9" "cran";
+    "Surveillance impossible : le clavier n'a pas de touche Impr. \xE9"
+    "cran";
 
 // The status line text while the watch waits for the desktop's pictures in a
 // Wayland session.

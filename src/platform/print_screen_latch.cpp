@@ -33,15 +33,12 @@ void TPrintScreenLatch::PictureChecked(bool clipboard_holds_picture) {
 
 bool TPrintScreenLatch::Report(int64_t now) {
   switch (state_) {
-    case TState::stReady:
-      state_ = TState::stIdle;
-      return true;
+    case TState::stReady: state_ = TState::stIdle; return true;
     case TState::stWaiting:
       if (Expired(now)) Drop();
       return false;
     case TState::stChanged:  // the change came in time; the check decides
-    case TState::stIdle:
-      return false;
+    case TState::stIdle: return false;
   }
   return false;
 }

@@ -159,7 +159,8 @@ void TX11PrintScreen::OnPress() {
   // The capture (X round trips, a new clipboard owner, Qt's signals) runs
   // once the X event at hand has been dealt with, not inside its filter.
   capture_queued_ = true;
-  QMetaObject::invokeMethod(this, [this] { Capture(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [this] { Capture(); }, Qt::QueuedConnection);
 }
 
 // The screen is grabbed as the press finds it, but goes on the clipboard at

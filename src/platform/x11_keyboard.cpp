@@ -79,8 +79,7 @@ std::vector<xcb_keycode_t> KeycodesForKeysym(xcb_connection_t* connection, xcb_k
   const int count = setup->max_keycode - setup->min_keycode + 1;
   if (count <= 0) return {};
   TReply<xcb_get_keyboard_mapping_reply_t> reply(xcb_get_keyboard_mapping_reply(
-      connection, xcb_get_keyboard_mapping(connection, setup->min_keycode, static_cast<uint8_t>(count)),
-      nullptr));
+      connection, xcb_get_keyboard_mapping(connection, setup->min_keycode, static_cast<uint8_t>(count)), nullptr));
   if (!reply) return {};
   const std::span<const xcb_keysym_t> keysyms(
       xcb_get_keyboard_mapping_keysyms(reply.get()),
@@ -94,8 +93,7 @@ bool AnyKeyDownIn(std::span<const uint8_t, 32> keymap, std::span<const xcb_keyco
 }
 
 std::optional<bool> AnyKeyDown(xcb_connection_t* connection, std::span<const xcb_keycode_t> keycodes) {
-  TReply<xcb_query_keymap_reply_t> reply(
-      xcb_query_keymap_reply(connection, xcb_query_keymap(connection), nullptr));
+  TReply<xcb_query_keymap_reply_t> reply(xcb_query_keymap_reply(connection, xcb_query_keymap(connection), nullptr));
   if (!reply) return std::nullopt;
   return AnyKeyDownIn(std::span<const uint8_t, 32>(reply->keys), keycodes);
 }
@@ -169,8 +167,8 @@ std::optional<TKeyEvent> DecodeKeyEvent(const xcb_generic_event_t* event, xcb_wi
   }
   const auto* raw = reinterpret_cast<const xcb_input_raw_key_press_event_t*>(event);
   if (raw->detail > 255) return std::nullopt;
-  return TKeyEvent{static_cast<xcb_keycode_t>(raw->detail), generic->event_type == XCB_INPUT_RAW_KEY_PRESS,
-                   raw->time, true};
+  return TKeyEvent{static_cast<xcb_keycode_t>(raw->detail), generic->event_type == XCB_INPUT_RAW_KEY_PRESS, raw->time,
+                   true};
 }
 
 }  // namespace vitrix

@@ -67,7 +67,6 @@ struct TKeyEvent {
 // A key event reported on the root window (core events of a grab) or a raw key
 // event of the extension with major opcode xinput_opcode (0: none looked for);
 // nothing for any other event.
-std::optional<TKeyEvent> DecodeKeyEvent(const xcb_generic_event_t* event, xcb_window_t root,
-                                        uint8_t xinput_opcode);
+std::optional<TKeyEvent> DecodeKeyEvent(const xcb_generic_event_t* event, xcb_window_t root, uint8_t xinput_opcode);
 
 }  // namespace vitrix

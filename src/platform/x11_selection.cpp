@@ -38,8 +38,8 @@ bool TX11ClipboardOwnerNotice::Start(const TX11Display& display) {
   // A window of our own, never shown: the notices Qt asks for on its own
   // windows stay Qt's, and ours are told apart by their window.
   const xcb_window_t window = xcb_generate_id(connection);
-  xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, display.Root, 0, 0, 1, 1, 0,
-                    XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+  xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, display.Root, 0, 0, 1, 1, 0, XCB_WINDOW_CLASS_INPUT_ONLY,
+                    XCB_COPY_FROM_PARENT, 0, nullptr);
   TReply<xcb_generic_error_t> error(xcb_request_check(
       connection, xcb_xfixes_select_selection_input_checked(connection, window, clipboard,
                                                             XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER)));

@@ -17,12 +17,27 @@ bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'
 bool IsAddressCharacter(char c) {
   if (IsAsciiLetterOrDigit(c)) return true;
   switch (c) {
-    case '-': case '.': case '_': case '~': case ':': case '/': case '?': case '#': case '@':
-    case '!': case '$': case '&': case '(': case ')': case '*': case '+': case ',': case ';':
-    case '=': case '%':
-      return true;
-    default:
-      return false;
+    case '-':
+    case '.':
+    case '_':
+    case '~':
+    case ':':
+    case '/':
+    case '?':
+    case '#':
+    case '@':
+    case '!':
+    case '$':
+    case '&':
+    case '(':
+    case ')':
+    case '*':
+    case '+':
+    case ',':
+    case ';':
+    case '=':
+    case '%': return true;
+    default: return false;
   }
 }
 

@@ -8,11 +8,16 @@
 
 namespace vitrix {
 
-inline constexpr const char* kNoImageAddress = "Pas d'url image trouv\xE9" "e";
+inline constexpr const char* kNoImageAddress =
+    "Pas d'url image trouv\xE9"
+    "e";
 // A page carrying this anywhere is a refusal, whatever else it holds.
 inline constexpr std::string_view kHostErrorMarker = "<p class=\"gras\">ERREUR";
 // The address is the first "http" after this, up to the next double quote.
-inline constexpr std::string_view kHostedImageMarker = "Image H\xE9" "berg\xE9" "e :";
+inline constexpr std::string_view kHostedImageMarker =
+    "Image H\xE9"
+    "berg\xE9"
+    "e :";
 
 // The longest image address taken from a result page.
 inline constexpr size_t kMaxImageAddressLength = 2048;

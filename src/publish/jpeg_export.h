@@ -10,7 +10,9 @@ namespace vitrix {
 
 class TPicture;
 
-inline constexpr const char* kSavedMessagePrefix = "Image Sauvegard\xE9" "e sous le nom ";
+inline constexpr const char* kSavedMessagePrefix =
+    "Image Sauvegard\xE9"
+    "e sous le nom ";
 inline constexpr const char* kEmptyCaptureText =
     "L'image est vide : il n'y a rien \xE0 enregistrer, aucun fichier n'a \xE9t\xE9 cr\xE9\xE9.";
 

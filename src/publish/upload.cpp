@@ -19,7 +19,9 @@
 namespace vitrix {
 namespace {
 
-inline constexpr const char* kReplyTooLong = "La r\xE9" "ponse du serveur est trop longue.";
+inline constexpr const char* kReplyTooLong =
+    "La r\xE9"
+    "ponse du serveur est trop longue.";
 
 // The reply text of one upload: a memory text that refuses to grow past
 // kMaxReplyText, so that a host sending without end cannot use up memory.
@@ -175,7 +177,8 @@ std::string WithExplicitPort(const std::string& address) {
   const size_t start = authority + 3;
   const size_t end = std::min(address.find_first_of("/?#", start), address.size());
   const std::string_view host_port = std::string_view(address).substr(start, end - start);
-  const size_t after_host = host_port.empty() || host_port.front() != '[' ? host_port.rfind('@') + 1 : host_port.find(']');
+  const size_t after_host =
+      host_port.empty() || host_port.front() != '[' ? host_port.rfind('@') + 1 : host_port.find(']');
   if (host_port.find(':', after_host == std::string_view::npos ? 0 : after_host) != std::string_view::npos) {
     return address;
   }

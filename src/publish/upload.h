@@ -26,7 +26,9 @@ inline constexpr const char* kStatusUploadPhase1 = "Envoi fichier phase 1";
 inline constexpr const char* kStatusUploadPhase2 = "Envoi fichier phase 2";
 inline constexpr const char* kStatusUploadPhase3 = "Envoi fichier phase 3";
 inline constexpr const char* kStatusUploadPhase4 = "Envoi fichier phase 4";
-inline constexpr const char* kStatusUploadDone = "Fichier exp\xE9" "di\xE9 avec succ\xE8s";
+inline constexpr const char* kStatusUploadDone =
+    "Fichier exp\xE9"
+    "di\xE9 avec succ\xE8s";
 inline constexpr const char* kStatusUploadFailed = "Echec de l'envoi du fichier";
 
 inline constexpr const char* kUploadPage = "envoyer.php";
@@ -42,7 +44,11 @@ inline constexpr int kUploadTimeoutMs = 30000;
 // a time-out. A host that sends one byte now and then cannot hold an upload
 // (and the window) without end; a slow but steady line gets through.
 inline constexpr int64_t kUploadLowSpeedLimit = 1000;
-inline constexpr const char* kStatusUploadCheck = "V\xE9" "rification de l'image h\xE9" "berg\xE9" "e";
+inline constexpr const char* kStatusUploadCheck =
+    "V\xE9"
+    "rification de l'image h\xE9"
+    "berg\xE9"
+    "e";
 // The reply bodies of one upload are kept in memory up to this size; a reply
 // that would go past it fails its phase.
 inline constexpr int64_t kMaxReplyText = int64_t{16} << 20;

@@ -9,11 +9,10 @@ namespace vitrix {
 namespace {
 
 // Unicode code points of the bytes 0x80..0x9F.
-constexpr std::array<char32_t, 32> kHighControls = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr std::array<char32_t, 32> kHighControls = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                                    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 char32_t ByteToCodePoint(unsigned char byte) {
   if (byte >= 0x80 && byte <= 0x9F) return kHighControls[byte - 0x80];
@@ -107,18 +106,15 @@ std::string Cp1252ToUtf8(std::string_view text) {
   return out;
 }
 
-std::optional<std::string> Utf8ToCp1252(std::string_view text) {
-  return Convert(text, TUnmappable::umFail);
-}
+std::optional<std::string> Utf8ToCp1252(std::string_view text) { return Convert(text, TUnmappable::umFail); }
 
 std::string Utf8ToCp1252OrThrow(std::string_view text) {
   if (auto converted = Utf8ToCp1252(text)) return *converted;
   throw EEncodingError("Le texte \"" + *Convert(text, TUnmappable::umQuestion) +
-                       "\" contient des caract\xE8res qui ne peuvent pas \xEAtre \xE9" "crits en Windows-1252.");
+                       "\" contient des caract\xE8res qui ne peuvent pas \xEAtre \xE9"
+                       "crits en Windows-1252.");
 }
 
-std::string Utf8ToCp1252Lossy(std::string_view text) {
-  return *Convert(text, TUnmappable::umQuestion);
-}
+std::string Utf8ToCp1252Lossy(std::string_view text) { return *Convert(text, TUnmappable::umQuestion); }
 
 }  // namespace vitrix

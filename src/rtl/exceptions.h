@@ -81,6 +81,8 @@ class EEncodingError : public EConvertError {
 
 // Message texts used by the stream classes.
 inline constexpr const char* kReadErrorText = "Erreur de lecture du flux";
-inline constexpr const char* kWriteErrorText = "Erreur d'\xE9" "criture du flux";
+inline constexpr const char* kWriteErrorText =
+    "Erreur d'\xE9"
+    "criture du flux";
 
 }  // namespace vitrix

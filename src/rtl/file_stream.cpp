@@ -20,12 +20,21 @@ std::string FileAndReason(const std::string& path, int error) {
 }
 
 [[noreturn]] void RaiseOpenError(bool creating, const std::string& path, int error) {
-  if (creating) throw EFCreateError("Impossible de cr\xE9" "er le fichier " + FileAndReason(path, error), error);
+  if (creating)
+    throw EFCreateError(
+        "Impossible de cr\xE9"
+        "er le fichier " +
+            FileAndReason(path, error),
+        error);
   throw EFOpenError("Impossible d'ouvrir le fichier " + FileAndReason(path, error), error);
 }
 
 [[noreturn]] void RaiseFileWriteError(const std::string& path, int error) {
-  throw EWriteError("Erreur d'\xE9" "criture dans le fichier " + FileAndReason(path, error), error);
+  throw EWriteError(
+      "Erreur d'\xE9"
+      "criture dans le fichier " +
+          FileAndReason(path, error),
+      error);
 }
 
 int LockFor(uint16_t mode, bool creating) {

@@ -74,7 +74,8 @@ TDirHandle OpenFolder(std::string_view folder, const std::string& system_folder)
   TDirHandle dir(::opendir(system_folder.c_str()));
   if (!dir) {
     const int error = errno;
-    throw EInOutError(error, "Impossible de lire le dossier \"" + std::string(folder) + "\". " + SysErrorMessage(error));
+    throw EInOutError(error,
+                      "Impossible de lire le dossier \"" + std::string(folder) + "\". " + SysErrorMessage(error));
   }
   return dir;
 }

@@ -36,7 +36,7 @@ std::string ToSystemPath(std::string_view path);
 // no place in Windows-1252.
 std::string FromSystemPath(std::string_view system_path);
 
-bool FileExists(std::string_view path);       // anything but a folder
+bool FileExists(std::string_view path);  // anything but a folder
 bool DirectoryExists(std::string_view path);
 // Whether anything has the name: a file, a folder, a link (even one that
 // points nowhere: the link itself is looked at, never followed).

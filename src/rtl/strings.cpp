@@ -27,7 +27,8 @@ std::optional<Int> ParseDecimal(std::string_view text) {
   const auto* last = text.data() + text.size();
   auto [end, error] = std::from_chars(first, last, magnitude);
   if (error != std::errc() || end != last) return std::nullopt;
-  const Unsigned limit = negative ? Unsigned(std::numeric_limits<Int>::max()) + 1 : Unsigned(std::numeric_limits<Int>::max());
+  const Unsigned limit =
+      negative ? Unsigned(std::numeric_limits<Int>::max()) + 1 : Unsigned(std::numeric_limits<Int>::max());
   if (magnitude > limit) return std::nullopt;
   if (negative) return static_cast<Int>(Unsigned(0) - magnitude);
   return static_cast<Int>(magnitude);
@@ -81,9 +82,7 @@ int CompareText(std::string_view a, std::string_view b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
-bool SameText(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && CompareText(a, b) == 0;
-}
+bool SameText(std::string_view a, std::string_view b) { return a.size() == b.size() && CompareText(a, b) == 0; }
 
 bool StartsText(std::string_view prefix, std::string_view text) {
   return text.size() >= prefix.size() && SameText(prefix, text.substr(0, prefix.size()));

@@ -44,7 +44,8 @@ TEST(AntiFreeze, DuringANetworkWaitWindowsPaintAndPostedWorkRunsButTimersDoNotFi
   };
   antifreeze.SetActive(true);
   bool posted_ran = false;
-  QMetaObject::invokeMethod(&window, [&] { posted_ran = true; }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      &window, [&] { posted_ran = true; }, Qt::QueuedConnection);
   // (A zero-time single shot is a posted call; this one is a real timer.)
   bool timer_fired = false;
   QTimer timer;

@@ -41,17 +41,30 @@ using Statuses = std::vector<test::TScriptedCaptureDesk::TStatus>;
 // Texts of the rows. "@" stands for the work folder, which each test makes
 // afresh.
 const std::string kQuestion = "Voulez vous voir l'image contenue dans le presse papier";
-const std::string kSaved1 = "Image Sauvegard\xE9" "e sous le nom @1.jpg";
+const std::string kSaved1 =
+    "Image Sauvegard\xE9"
+    "e sous le nom @1.jpg";
 const std::string kKept1 =
-    "L'image n'a pas pu \xEAtre h\xE9" "berg\xE9" "e ; elle reste enregistr\xE9" "e sous le nom @1.jpg";
+    "L'image n'a pas pu \xEAtre h\xE9"
+    "berg\xE9"
+    "e ; elle reste enregistr\xE9"
+    "e sous le nom @1.jpg";
 const std::string kCannotRead1 = "Impossible d'ouvrir le fichier \"@1.jpg\".";
-const std::string kNotFound = "Pas d'url image trouv\xE9" "e";
+const std::string kNotFound =
+    "Pas d'url image trouv\xE9"
+    "e";
 const Texts kRedirects = {"http://h.example/traitement.php?image=a1", "http://h.example/resultat.php?image=a1"};
-const Statuses kHosted = {{"Envoi fichier phase 1", clGreen},       {"Envoi fichier phase 2", clGreen},
-                          {"Envoi fichier phase 3", clGreen},       {"Envoi fichier phase 4", clGreen},
-                          {"Fichier exp\xE9" "di\xE9 avec succ\xE8s", clGreen}};
-const Statuses kRefused = {{"Envoi fichier phase 1", clGreen}, {"Envoi fichier phase 2", clGreen},
-                           {"Envoi fichier phase 3", clGreen}, {"Envoi fichier phase 4", clGreen},
+const Statuses kHosted = {{"Envoi fichier phase 1", clGreen},
+                          {"Envoi fichier phase 2", clGreen},
+                          {"Envoi fichier phase 3", clGreen},
+                          {"Envoi fichier phase 4", clGreen},
+                          {"Fichier exp\xE9"
+                           "di\xE9 avec succ\xE8s",
+                           clGreen}};
+const Statuses kRefused = {{"Envoi fichier phase 1", clGreen},
+                           {"Envoi fichier phase 2", clGreen},
+                           {"Envoi fichier phase 3", clGreen},
+                           {"Envoi fichier phase 4", clGreen},
                            {"Echec de l'envoi du fichier", clRed}};
 const Statuses kUnread = {{"Envoi fichier phase 1", clGreen}};
 
@@ -151,7 +164,8 @@ class CapturePipelineTest : public ::testing::Test {
   bool clipboard_held_in_error_box_ = false;
   bool timer_on_in_error_box_ = false;
   TErrorWitnessDialogs witness_{dialogs_, [this] {
-                                  clipboard_held_in_error_box_ |= clipboard_.IsOpen() || SharedClipboard().OpenCount() != 0;
+                                  clipboard_held_in_error_box_ |=
+                                      clipboard_.IsOpen() || SharedClipboard().OpenCount() != 0;
                                   timer_on_in_error_box_ |= desk_.timer_on;
                                 }};
   TScopedPlatform<IDialogs> use_dialogs_{witness_};
@@ -231,7 +245,16 @@ const TActionRow kActions[] = {
      {kNotFound + "\r\n"},
      kRefused},
     // An upload that cannot start ends the tick in the error box.
-    {"SaveAndUploadFails", 2, THostOutcome::hoFailure, {"1.jpg"}, {kSaved1, kCannotRead1}, {"@1.jpg"}, {}, {}, {}, kUnread},
+    {"SaveAndUploadFails",
+     2,
+     THostOutcome::hoFailure,
+     {"1.jpg"},
+     {kSaved1, kCannotRead1},
+     {"@1.jpg"},
+     {},
+     {},
+     {},
+     kUnread},
     // Hosted: the saved file goes.
     {"UploadOnlyTag",
      3,
@@ -254,7 +277,16 @@ const TActionRow kActions[] = {
      {kNotFound},
      {kNotFound + "\r\n"},
      kRefused},
-    {"UploadOnlyFails", 3, THostOutcome::hoFailure, {"1.jpg"}, {kSaved1, kCannotRead1}, {"@1.jpg"}, {}, {}, {}, kUnread},
+    {"UploadOnlyFails",
+     3,
+     THostOutcome::hoFailure,
+     {"1.jpg"},
+     {kSaved1, kCannotRead1},
+     {"@1.jpg"},
+     {},
+     {},
+     {},
+     kUnread},
 };
 
 class CaptureRowsTest : public CapturePipelineTest,
@@ -301,11 +333,11 @@ TEST_P(CaptureRowsTest, APressLeavesWhatTheActionAndTheAnswersSay) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    PreviewActionHost, CaptureRowsTest, ::testing::Combine(::testing::ValuesIn(kPreviews), ::testing::ValuesIn(kActions)),
-    [](const ::testing::TestParamInfo<CaptureRowsTest::ParamType>& row) {
-      return std::string(std::get<0>(row.param).Name) + "_" + std::get<1>(row.param).Name;
-    });
+INSTANTIATE_TEST_SUITE_P(PreviewActionHost, CaptureRowsTest,
+                         ::testing::Combine(::testing::ValuesIn(kPreviews), ::testing::ValuesIn(kActions)),
+                         [](const ::testing::TestParamInfo<CaptureRowsTest::ParamType>& row) {
+                           return std::string(std::get<0>(row.param).Name) + "_" + std::get<1>(row.param).Name;
+                         });
 
 TEST_F(CapturePipelineTest, KeyUpOpensNoClipboardAndNeverPausesTheWatch) {
   OfferCapture();
@@ -371,7 +403,9 @@ TEST_F(CapturePipelineTest, CapturesTakeTheLowestFreeNumberAtTheWindowsQuality) 
   PressAndTick();
   EXPECT_EQ(FilesLeft(), (Texts{"1.jpg", "2.jpg", "3.jpg"}));
   EXPECT_EQ(pipeline_.nomimage, work_ + "3.jpg");
-  EXPECT_EQ(Messages(), InFolder({kQuestion, kSaved1, kQuestion, "Image Sauvegard\xE9" "e sous le nom @3.jpg"}));
+  EXPECT_EQ(Messages(), InFolder({kQuestion, kSaved1, kQuestion,
+                                  "Image Sauvegard\xE9"
+                                  "e sous le nom @3.jpg"}));
   // Byte for byte the capture's JPEG at quality 40.
   const std::string expected = folder_.Path() + "expected.jpg";
   SaveCaptureAsJpeg(desk_.picture, 40, expected);
@@ -421,44 +455,45 @@ TEST_P(FailingTickTest, ShowsTheErrorAndLeavesTheWatchRunning) {
 
 INSTANTIATE_TEST_SUITE_P(
     Failures, FailingTickTest,
-    ::testing::Values(
-        TFailingTick{"ClipboardCannotBeOpened",
-                     [](CapturePipelineTest& test, TScriptedClipboardDevice& clipboard, std::string&) {
-                       test.OfferCapture();
-                       clipboard.SetOpenFails(true);
-                     },
-                     0, "Impossible d'ouvrir le Presse-papiers"},
-        TFailingTick{"BitmapListedWithoutData",
-                     [](CapturePipelineTest&, TScriptedClipboardDevice& clipboard, std::string&) {
-                       clipboard.Add(CF_BITMAP);
-                     },
-                     0, "Format de Presse-papiers non support\xE9"},
-        // A picture that cannot be a capture is told, where text is passed
-        // over in silence.
-        TFailingTick{"VectorPictureWithoutBitmap",
-                     [](CapturePipelineTest&, TScriptedClipboardDevice& clipboard, std::string&) {
-                       TClipboardMetafile drawing;
-                       drawing.MimeType = "image/svg+xml";
-                       drawing.Bytes = "<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'/>";
-                       drawing.Right = drawing.Bottom = 10;
-                       clipboard.Add(CF_ENHMETAFILE, drawing);
-                     },
-                     0, kVectorPictureOnlyText},
-        // Start-up could not settle the work folder: nothing is written, not
-        // even in the folder the program was started from.
-        TFailingTick{"NoWorkFolder",
-                     [](CapturePipelineTest& test, TScriptedClipboardDevice&, std::string& work) {
-                       test.OfferCapture();
-                       std::filesystem::current_path(work);
-                       work.clear();
-                     },
-                     1, kNoWorkFolderError},
-        TFailingTick{"SaveCannotCreateTheFile",
-                     [](CapturePipelineTest& test, TScriptedClipboardDevice&, std::string& work) {
-                       test.OfferCapture();
-                       work += "absent/";
-                     },
-                     1, "Impossible de cr\xE9" "er le fichier \""}),
+    ::testing::Values(TFailingTick{"ClipboardCannotBeOpened",
+                                   [](CapturePipelineTest& test, TScriptedClipboardDevice& clipboard, std::string&) {
+                                     test.OfferCapture();
+                                     clipboard.SetOpenFails(true);
+                                   },
+                                   0, "Impossible d'ouvrir le Presse-papiers"},
+                      TFailingTick{"BitmapListedWithoutData",
+                                   [](CapturePipelineTest&, TScriptedClipboardDevice& clipboard, std::string&) {
+                                     clipboard.Add(CF_BITMAP);
+                                   },
+                                   0, "Format de Presse-papiers non support\xE9"},
+                      // A picture that cannot be a capture is told, where text is passed
+                      // over in silence.
+                      TFailingTick{"VectorPictureWithoutBitmap",
+                                   [](CapturePipelineTest&, TScriptedClipboardDevice& clipboard, std::string&) {
+                                     TClipboardMetafile drawing;
+                                     drawing.MimeType = "image/svg+xml";
+                                     drawing.Bytes = "<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'/>";
+                                     drawing.Right = drawing.Bottom = 10;
+                                     clipboard.Add(CF_ENHMETAFILE, drawing);
+                                   },
+                                   0, kVectorPictureOnlyText},
+                      // Start-up could not settle the work folder: nothing is written, not
+                      // even in the folder the program was started from.
+                      TFailingTick{"NoWorkFolder",
+                                   [](CapturePipelineTest& test, TScriptedClipboardDevice&, std::string& work) {
+                                     test.OfferCapture();
+                                     std::filesystem::current_path(work);
+                                     work.clear();
+                                   },
+                                   1, kNoWorkFolderError},
+                      TFailingTick{"SaveCannotCreateTheFile",
+                                   [](CapturePipelineTest& test, TScriptedClipboardDevice&, std::string& work) {
+                                     test.OfferCapture();
+                                     work += "absent/";
+                                   },
+                                   1,
+                                   "Impossible de cr\xE9"
+                                   "er le fichier \""}),
     [](const ::testing::TestParamInfo<TFailingTick>& row) { return std::string(row.param.Name); });
 
 }  // namespace

@@ -117,7 +117,9 @@ TEST_F(ClipboardWatchTest, ATimerTickTakesAPressedCaptureIntoTheEditorAndSavesIt
 
   const std::string saved = WorkFolder() + "1.jpg";
   EXPECT_EQ(Messages(), (Texts{"Voulez vous voir l'image contenue dans le presse papier",
-                               "Image Sauvegard\xE9" "e sous le nom " + saved}));
+                               "Image Sauvegard\xE9"
+                               "e sous le nom " +
+                                   saved}));
   EXPECT_EQ(desktop_.dialogs.Shown()[0].Request.Caption, "Image du presse papier");
   EXPECT_EQ(desktop_.dialogs.Shown()[0].Request.Buttons, TMsgButtons::mbYesNo);
   EXPECT_FALSE(timer_on_in_box_);

@@ -31,14 +31,11 @@ struct TParseRow {
 
 class CommandLineRows : public testing::TestWithParam<TParseRow> {};
 
-TEST_P(CommandLineRows, TheFirstArgumentDecides) {
-  EXPECT_EQ(Parse(GetParam().Arguments).Action, GetParam().Expected);
-}
+TEST_P(CommandLineRows, TheFirstArgumentDecides) { EXPECT_EQ(Parse(GetParam().Arguments).Action, GetParam().Expected); }
 
 INSTANTIATE_TEST_SUITE_P(
     Arguments, CommandLineRows,
-    testing::Values(TParseRow{"None", {}, TStartAction::saRun},
-                    TParseRow{"Help", {"--help"}, TStartAction::saHelp},
+    testing::Values(TParseRow{"None", {}, TStartAction::saRun}, TParseRow{"Help", {"--help"}, TStartAction::saHelp},
                     TParseRow{"ShortHelp", {"-h"}, TStartAction::saHelp},
                     TParseRow{"Version", {"--version"}, TStartAction::saVersion},
                     TParseRow{"ShortVersion", {"-V"}, TStartAction::saVersion},
@@ -71,7 +68,8 @@ TEST(CommandLine, HelpListsEveryOptionAndTheBuiltInHost) {
 
 TEST(CommandLine, NoDisplayIsOneLineThatSaysWhatIsNeeded) {
   EXPECT_EQ(NoDisplayMessage(TXDisplayState::xdUnset, ""),
-            "vitrix : aucun affichage X (DISPLAY n'est pas d\xE9" "fini) ; "
+            "vitrix : aucun affichage X (DISPLAY n'est pas d\xE9"
+            "fini) ; "
             "vitrix a besoin d'une session X11 ou XWayland.\n");
   EXPECT_EQ(NoDisplayMessage(TXDisplayState::xdUnreachable, ":7"),
             "vitrix : l'affichage X \xAB :7 \xBB ne r\xE9pond pas ; vitrix a besoin d'une session X11 ou XWayland.\n");

@@ -17,8 +17,12 @@ TEST(Journal, LinesEndWithCrLfAndReachTheFileAtOnce) {
   journal.WriteLine("un");
   // Read while the journal is still open: nothing waits in a buffer.
   EXPECT_EQ(dir.ReadFile("vitrix.log"), "un\r\n");
-  journal.WriteLine("D\xE9" "but");
-  EXPECT_EQ(dir.ReadFile("vitrix.log"), "un\r\nD\xE9" "but\r\n");
+  journal.WriteLine(
+      "D\xE9"
+      "but");
+  EXPECT_EQ(dir.ReadFile("vitrix.log"),
+            "un\r\nD\xE9"
+            "but\r\n");
 }
 
 TEST(Journal, ExistingFileIsAppendedTo) {
@@ -62,8 +66,7 @@ TEST(Journal, FileThatCannotBeCreatedIsAnError) {
 
 TEST(Journal, StampedLineHasTheRegionalDateAndTimeAroundACapitalA) {
   const TDateTime when = EncodeDate(2026, 12, 6) + EncodeTime(20, 15, 38, 0);
-  EXPECT_EQ(StampedLine("Fin travail le ", when),
-            "Fin travail le " + ShortDateText(when) + " A " + LongTimeText(when));
+  EXPECT_EQ(StampedLine("Fin travail le ", when), "Fin travail le " + ShortDateText(when) + " A " + LongTimeText(when));
   test::TempDir dir;
   TFixedClock clock(when);
   TScopedPlatform<IClock> use(clock);

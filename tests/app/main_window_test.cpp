@@ -26,8 +26,8 @@
 #include "platform/qt_text.h"
 #include "platform/testing/scripted_clock.h"
 #include "platform/testing/scripted_dialogs.h"
-#include "platform/testing/scripted_print_screen.h"
 #include "platform/testing/scripted_documents_folder.h"
+#include "platform/testing/scripted_print_screen.h"
 #include "platform/testing/scripted_text_clipboard.h"
 #include "rtl/exceptions.h"
 #include "rtl/files.h"
@@ -59,7 +59,9 @@ TEST_F(MainWindowTest, FirstStartCreatesTheWorkFolderAndStartsTheJournal) {
   TForm1 form;
   EXPECT_EQ(form.dossiertravail, WorkFolder());
   EXPECT_TRUE(DirectoryExists(WorkFolder()));
-  EXPECT_EQ(Journal(), Line("D\xE9" "but travail le ", start_));
+  EXPECT_EQ(Journal(), Line("D\xE9"
+                            "but travail le ",
+                            start_));
   EXPECT_EQ(form.affurl->Text(), "");
   EXPECT_EQ(form.Statusb->PanelText(0), "Dossier ok");
   EXPECT_EQ(form.Statusb->FontColor(), clGreen);
@@ -81,8 +83,14 @@ TEST_F(MainWindowTest, TwoStartUpsAppendTheirStartAndEndLinesInOrder) {
     clock_.Set(later + 0.01);
     form.close();
   }
-  EXPECT_EQ(Journal(), Line("D\xE9" "but travail le ", start_) + Line("Fin travail le ", start_ + 0.5) +
-                           Line("D\xE9" "but travail le ", later) + Line("Fin travail le ", later + 0.01));
+  EXPECT_EQ(Journal(), Line("D\xE9"
+                            "but travail le ",
+                            start_) +
+                           Line("Fin travail le ", start_ + 0.5) +
+                           Line("D\xE9"
+                                "but travail le ",
+                                later) +
+                           Line("Fin travail le ", later + 0.01));
   EXPECT_TRUE(desktop_.dialogs.Shown().empty());
 }
 
@@ -91,7 +99,9 @@ TEST_F(MainWindowTest, MissingParentFolderStopsStartUpWithTheWholePathInTheError
   TFixedDocumentsFolder elsewhere(absent);
   TScopedPlatform<IDocumentsFolder> use(elsewhere);
   TForm1 form;
-  EXPECT_EQ(desktop_.dialogs.Errors(), (Texts{"Impossible de cr\xE9" "er " + absent + "/vitrix/"}));
+  EXPECT_EQ(desktop_.dialogs.Errors(), (Texts{"Impossible de cr\xE9"
+                                              "er " +
+                                              absent + "/vitrix/"}));
   EXPECT_FALSE(DirectoryExists(absent));
   // The rest of start-up did not run.
   EXPECT_EQ(form.affurl->Text(), "affurl");
@@ -121,7 +131,10 @@ TEST_F(MainWindowTest, EmptyingTheFolderDeletesTheCapturesOnlyAndIsJournalled) {
   EXPECT_FALSE(FileExists(WorkFolder() + "1.jpg"));
   EXPECT_FALSE(FileExists(WorkFolder() + "2.jpg"));
   EXPECT_TRUE(FileExists(WorkFolder() + "garde/3.jpg"));
-  EXPECT_EQ(Journal(), Line("D\xE9" "but travail le ", start_) + Line("Nettoyage du dossier ", start_ + 0.1));
+  EXPECT_EQ(Journal(), Line("D\xE9"
+                            "but travail le ",
+                            start_) +
+                           Line("Nettoyage du dossier ", start_ + 0.1));
 }
 
 TEST_F(MainWindowTest, EmptyingWithoutJournalIsAnErrorAndDeletesNothing) {
@@ -138,7 +151,9 @@ TEST_F(MainWindowTest, WatchButtonSwitchesCaptionGradientTimerAndStatus) {
   const TColor off_look = form.Bout1->Look().Pixel(3, 10);
   form.Bout1Click(form.Bout1);
   EXPECT_TRUE(form.Timer1->Enabled());
-  EXPECT_EQ(form.Bout1->Caption(), "D\xE9" "sactiver la surveillance");
+  EXPECT_EQ(form.Bout1->Caption(),
+            "D\xE9"
+            "sactiver la surveillance");
   EXPECT_EQ(form.Bout1->Gradient().BeginColor(), clRed);
   EXPECT_EQ(form.Statusb->PanelText(0), "Surveillance en cours");
   EXPECT_EQ(form.Statusb->FontColor(), clGreen);
@@ -148,7 +163,9 @@ TEST_F(MainWindowTest, WatchButtonSwitchesCaptionGradientTimerAndStatus) {
   EXPECT_FALSE(form.Timer1->Enabled());
   EXPECT_EQ(form.Bout1->Caption(), "Activer la surveillance");
   EXPECT_EQ(form.Bout1->Gradient().BeginColor(), clGreen);
-  EXPECT_EQ(form.Statusb->PanelText(0), "Surveillance termin\xE9" "e");
+  EXPECT_EQ(form.Statusb->PanelText(0),
+            "Surveillance termin\xE9"
+            "e");
   EXPECT_EQ(form.Bout1->Look().Pixel(3, 10), off_look);
 }
 
@@ -166,7 +183,9 @@ TEST_F(MainWindowTest, AWatchThatCannotSeeTheKeyStaysOffAndSaysWhy) {
   const std::pair<TPrintScreenStart, std::string> blind[] = {
       {TPrintScreenStart::psNoKeyboardState,
        "Surveillance impossible : l'\xE9tat du clavier n'est pas lisible (pas de serveur X)"},
-      {TPrintScreenStart::psNoPrintScreenKey, "Surveillance impossible : le clavier n'a pas de touche Impr. \xE9" "cran"},
+      {TPrintScreenStart::psNoPrintScreenKey,
+       "Surveillance impossible : le clavier n'a pas de touche Impr. \xE9"
+       "cran"},
   };
   for (const auto& [start, message] : blind) {
     TForm1 form;
@@ -196,7 +215,8 @@ TEST_F(MainWindowTest, KeyHeldByAnotherProgramIsToldAndSoIsAPressThatBroughtNoPi
   form.Bout1Click(form.Bout1);
   EXPECT_TRUE(form.Timer1->Enabled());
   EXPECT_EQ(form.Statusb->PanelText(0),
-            "Surveillance en cours : Impr. \xE9" "cran g\xE9r\xE9 par un autre programme");
+            "Surveillance en cours : Impr. \xE9"
+            "cran g\xE9r\xE9 par un autre programme");
   EXPECT_EQ(form.Statusb->FontColor(), clGreen);
   EXPECT_EQ(FromQString(form.Statusb->toolTip()), kHintHeldElsewhere);
 
@@ -221,7 +241,9 @@ TEST_F(MainWindowTest, KeyHeldByAnotherProgramIsToldAndSoIsAPressThatBroughtNoPi
   key_.MissPicture();
   form.Timer1Timer(form.Timer1);
   form.Bout1Click(form.Bout1);
-  EXPECT_EQ(form.Statusb->PanelText(0), "Surveillance termin\xE9" "e");
+  EXPECT_EQ(form.Statusb->PanelText(0),
+            "Surveillance termin\xE9"
+            "e");
   EXPECT_TRUE(form.Statusb->toolTip().isEmpty());
 }
 
@@ -251,7 +273,9 @@ TEST_F(MainWindowTest, DoubleClickOnTheWatchButtonSwitchesTwiceAndEndsAsItWas) {
   SendToBout1(form, QEvent::MouseButtonRelease);
   EXPECT_FALSE(form.Timer1->Enabled());
   EXPECT_EQ(form.Bout1->Caption(), "Activer la surveillance");
-  EXPECT_EQ(form.Statusb->PanelText(0), "Surveillance termin\xE9" "e");
+  EXPECT_EQ(form.Statusb->PanelText(0),
+            "Surveillance termin\xE9"
+            "e");
 }
 
 TEST_F(MainWindowTest, ShowingTheWindowSetsTheQualityTo95AndTheSpinnerShowsItsNewValue) {
@@ -326,8 +350,11 @@ TEST_F(MainWindowTest, ControlsHaveTheirTextsPlacesAndSettings) {
   }
   EXPECT_EQ(form.prevauto->text(), QString::fromUtf8("Prévisualisation Automatique"));
   EXPECT_TRUE(form.prevauto->isChecked());
-  EXPECT_EQ(form.cg->Items(),
-            (Texts{"Pas d'action", "Sauvegader", "Sauvegarder et h\xE9" "berger", "H\xE9" "berger uniquement"}));
+  EXPECT_EQ(form.cg->Items(), (Texts{"Pas d'action", "Sauvegader",
+                                     "Sauvegarder et h\xE9"
+                                     "berger",
+                                     "H\xE9"
+                                     "berger uniquement"}));
   EXPECT_EQ(form.cg->ItemIndex(), 0);
   EXPECT_EQ(form.cg->geometry(), QRect(272, 32, 185, 73));
   EXPECT_TRUE(form.acjpg->isReadOnly());

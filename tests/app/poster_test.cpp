@@ -26,12 +26,19 @@ using test::ClosingReply;
 using test::ScriptedHttpServer;
 using Texts = std::vector<std::string>;
 
-const std::string kNotFound = "Pas d'url image trouv\xE9" "e";
-const std::string kDone = "Fichier exp\xE9" "di\xE9 avec succ\xE8s";
+const std::string kNotFound =
+    "Pas d'url image trouv\xE9"
+    "e";
+const std::string kDone =
+    "Fichier exp\xE9"
+    "di\xE9 avec succ\xE8s";
 const std::string kFailed = "Echec de l'envoi du fichier";
 
 std::string Page(const std::string& address) {
-  return "<html><p>Image H\xE9" "berg\xE9" "e : <a href=\"" + address + "\">ici</a></p></html>";
+  return "<html><p>Image H\xE9"
+         "berg\xE9"
+         "e : <a href=\"" +
+         address + "\">ici</a></p></html>";
 }
 
 std::string Redirect(const std::string& location) {
@@ -104,7 +111,11 @@ TEST_F(PosterTest, AJournalThatCannotBeWrittenIsReportedAndTheTagStillComes) {
 
 TEST_F(PosterTest, WithoutLocationBothGetsAskForTheBaseAndTheBodiesFollowEachOther) {
   // The tag only exists once the three bodies are put end to end.
-  ScriptedHttpServer host({{{ClosingReply("200 OK", "", "<p>Image H\xE9" "berg\xE9" "e : ")}, true},
+  ScriptedHttpServer host({{{ClosingReply("200 OK", "",
+                                          "<p>Image H\xE9"
+                                          "berg\xE9"
+                                          "e : ")},
+                            true},
                            {{ClosingReply("200 OK", "", "<a href=\"http://h/")}, true},
                            {{ClosingReply("200 OK", "", "2.jpg\">")}, true}});
   PostTo(host.BaseURL());
@@ -118,10 +129,13 @@ TEST_F(PosterTest, WithoutLocationBothGetsAskForTheBaseAndTheBodiesFollowEachOth
 }
 
 TEST_F(PosterTest, ASuccessCarryingALocationIsFollowedWithoutItsBodyOrAJournalLine) {
-  ScriptedHttpServer host(
-      {{{ClosingReply("200 OK", "Location: suite.php\r\n", Page("http://h/jete-1.jpg"))}, true},
-       {{ClosingReply("200 OK", "Location: fin.php\r\n", Page("http://h/jete-2.jpg"))}, true},
-       {{ClosingReply("200 OK", "", "<p>Image H\xE9" "berg\xE9" "e : \"http://h/garde.jpg\"</p>")}, true}});
+  ScriptedHttpServer host({{{ClosingReply("200 OK", "Location: suite.php\r\n", Page("http://h/jete-1.jpg"))}, true},
+                           {{ClosingReply("200 OK", "Location: fin.php\r\n", Page("http://h/jete-2.jpg"))}, true},
+                           {{ClosingReply("200 OK", "",
+                                          "<p>Image H\xE9"
+                                          "berg\xE9"
+                                          "e : \"http://h/garde.jpg\"</p>")},
+                            true}});
   PostTo(host.BaseURL());
   const Texts requests = host.Requests();
   ASSERT_EQ(requests.size(), 3u);
@@ -132,11 +146,12 @@ TEST_F(PosterTest, ASuccessCarryingALocationIsFollowedWithoutItsBodyOrAJournalLi
 }
 
 TEST_F(PosterTest, ARefusalPageIsAFailureEvenWithAnAddressInIt) {
-  ScriptedHttpServer host({{{ClosingReply("200 OK", "", "<p class=\"gras\">ERREUR : le fichier n'est pas une image JPEG.</p>" +
-                                                       Page("http://h/1.jpg"))},
-                            true},
-                           {{ClosingReply("404 Not Found", "", "<p class=\"gras\">ERREUR : introuvable</p>")}, true},
-                           {{ClosingReply("404 Not Found", "", "")}, true}});
+  ScriptedHttpServer host(
+      {{{ClosingReply("200 OK", "",
+                      "<p class=\"gras\">ERREUR : le fichier n'est pas une image JPEG.</p>" + Page("http://h/1.jpg"))},
+        true},
+       {{ClosingReply("404 Not Found", "", "<p class=\"gras\">ERREUR : introuvable</p>")}, true},
+       {{ClosingReply("404 Not Found", "", "")}, true}});
   PostTo(host.BaseURL());
   EXPECT_EQ(form_.affurl->Text(), kNotFound + "\r\n");
   EXPECT_EQ(desktop_.clipboard.Texts(), (Texts{kNotFound + "\r\n"}));
@@ -178,8 +193,8 @@ TEST_F(PosterTest, TwoUploadsGiveTwoLinesInTheBoxAndOnTheClipboard) {
 // The client keeps the last reply it read, but a request that got none
 // follows and journals nothing of it: the redirects are journalled once.
 TEST_F(PosterTest, AHostGoneAtALaterUploadLeavesTheLastReplyInPlaceButUnused) {
-  std::optional<ScriptedHttpServer> host(std::vector<test::ScriptedConnection>{
-      {{Redirect("a")}, true}, {{Redirect("b")}, true}, {{Redirect("c")}, true}});
+  std::optional<ScriptedHttpServer> host(
+      std::vector<test::ScriptedConnection>{{{Redirect("a")}, true}, {{Redirect("b")}, true}, {{Redirect("c")}, true}});
   const std::string b = host->BaseURL();
   PostTo(b);
   EXPECT_EQ(host->Requests().size(), 3u);

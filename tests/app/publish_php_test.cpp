@@ -24,8 +24,8 @@
 #include "picture/clipboard.h"
 #include "platform/testing/scripted_clipboard_device.h"
 #include "platform/testing/scripted_dialogs.h"
-#include "platform/testing/scripted_print_screen.h"
 #include "platform/testing/scripted_documents_folder.h"
+#include "platform/testing/scripted_print_screen.h"
 #include "platform/testing/scripted_text_clipboard.h"
 #include "support/loopback_server.h"
 #include "support/php_server.h"
@@ -49,7 +49,11 @@ class PublishToImageHostTest : public ::testing::Test {
     capture->SetImage(test::VariedSampleImage(640, 400));
     form2_.Image1->Picture().SetGraphic(std::move(capture));
   }
-  ~PublishToImageHostTest() override { Form1 = nullptr; Form2 = nullptr; Form3 = nullptr; }
+  ~PublishToImageHostTest() override {
+    Form1 = nullptr;
+    Form2 = nullptr;
+    Form3 = nullptr;
+  }
 
   std::vector<std::string> StoredImages() const {
     std::vector<std::string> names;
@@ -83,7 +87,9 @@ TEST_F(PublishToImageHostTest, SavedCaptureIsStoredAsItIsAndServedAtItsTag) {
   ASSERT_TRUE(std::regex_match(links, tag, tag_form)) << links;
   const std::string address = tag[1], name = tag[2];
   EXPECT_EQ(desktop_.clipboard.Texts(), (Texts{links}));
-  EXPECT_EQ(form1_.Statusb->PanelText(0), "Fichier exp\xE9" "di\xE9 avec succ\xE8s");
+  EXPECT_EQ(form1_.Statusb->PanelText(0),
+            "Fichier exp\xE9"
+            "di\xE9 avec succ\xE8s");
 
   const std::string saved = test::ReadWholeFile(form1_.Pipeline().nomimage);
   ASSERT_GT(saved.size(), 1000u);
@@ -106,7 +112,9 @@ TEST_F(PublishToImageHostTest, AFileTheHostRefusesGivesNoTagAndAFailure) {
   const std::string saved = test::ReadWholeFile(form1_.Pipeline().nomimage);
   std::filesystem::resize_file(form1_.Pipeline().nomimage, saved.size() / 2);
   form1_.poster();
-  EXPECT_EQ(form1_.affurl->Text(), "Pas d'url image trouv\xE9" "e\r\n");
+  EXPECT_EQ(form1_.affurl->Text(),
+            "Pas d'url image trouv\xE9"
+            "e\r\n");
   EXPECT_EQ(form1_.Statusb->PanelText(0), "Echec de l'envoi du fichier");
   EXPECT_TRUE(StoredImages().empty());
 }
@@ -133,7 +141,9 @@ TEST_F(PublishToImageHostTest, UploadOnlyDeletesTheFileOnceTheHostServesIt) {
   EXPECT_FALSE(std::filesystem::exists(first));
   ASSERT_EQ(StoredImages().size(), 1u);
   EXPECT_NE(form1_.affurl->Text().find("[img]http://127.0.0.1:"), std::string::npos);
-  EXPECT_EQ(form1_.Statusb->PanelText(0), "Fichier exp\xE9" "di\xE9 avec succ\xE8s");
+  EXPECT_EQ(form1_.Statusb->PanelText(0),
+            "Fichier exp\xE9"
+            "di\xE9 avec succ\xE8s");
   ASSERT_EQ(desktop_.dialogs.Shown().size(), 2u);
 
   // A host that cannot be reached holds nothing.
@@ -149,7 +159,11 @@ TEST_F(PublishToImageHostTest, UploadOnlyDeletesTheFileOnceTheHostServesIt) {
   const auto& shown = desktop_.dialogs.Shown();
   ASSERT_FALSE(shown.empty());
   EXPECT_EQ(shown.back().Request.Text,
-            "L'image n'a pas pu \xEAtre h\xE9" "berg\xE9" "e ; elle reste enregistr\xE9" "e sous le nom " + second);
+            "L'image n'a pas pu \xEAtre h\xE9"
+            "berg\xE9"
+            "e ; elle reste enregistr\xE9"
+            "e sous le nom " +
+                second);
   EXPECT_EQ(form1_.Statusb->PanelText(0), "Echec de l'envoi du fichier");
   form1_.Bout1Click(form1_.Bout1);
 }

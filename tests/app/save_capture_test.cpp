@@ -19,8 +19,8 @@
 #include "editor/toolbox.h"
 #include "picture/bitmap.h"
 #include "picture/jpeg_image.h"
-#include "platform/testing/scripted_dialogs.h"
 #include "platform/documents_folder.h"
+#include "platform/testing/scripted_dialogs.h"
 #include "platform/testing/scripted_documents_folder.h"
 #include "rtl/exceptions.h"
 #include "rtl/files.h"
@@ -86,8 +86,14 @@ TEST_F(SaveCaptureTest, SavesFillTheGapsAtTheQualityChosenAndNameTheFile) {
   EXPECT_EQ(form1_.Pipeline().nomimage, WorkFolder() + "4.jpg");
 
   ASSERT_EQ(desktop_.dialogs.Shown().size(), 2u);
-  EXPECT_EQ(desktop_.dialogs.Shown()[0].Request.Text, "Image Sauvegard\xE9" "e sous le nom " + WorkFolder() + "2.jpg");
-  EXPECT_EQ(desktop_.dialogs.Shown()[1].Request.Text, "Image Sauvegard\xE9" "e sous le nom " + WorkFolder() + "4.jpg");
+  EXPECT_EQ(desktop_.dialogs.Shown()[0].Request.Text,
+            "Image Sauvegard\xE9"
+            "e sous le nom " +
+                WorkFolder() + "2.jpg");
+  EXPECT_EQ(desktop_.dialogs.Shown()[1].Request.Text,
+            "Image Sauvegard\xE9"
+            "e sous le nom " +
+                WorkFolder() + "4.jpg");
   EXPECT_EQ(desktop_.dialogs.Shown()[1].Request.Buttons, TMsgButtons::mbOK);
 
   TJPEGImage expected;

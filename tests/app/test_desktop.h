@@ -3,10 +3,10 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/services.h"
 #include "platform/testing/scripted_dialogs.h"
 #include "platform/testing/scripted_documents_folder.h"
 #include "platform/testing/scripted_text_clipboard.h"
-#include "platform/services.h"
 #include "support/temp_dir.h"
 
 namespace vitrix::test {

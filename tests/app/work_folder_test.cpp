@@ -37,7 +37,10 @@ TEST(WorkFolder, MissingParentIsNotCreatedAndTheErrorNamesTheWholePath) {
     EnsureWorkFolder(folder);
     FAIL() << "no error";
   } catch (const Exception& e) {
-    EXPECT_EQ(e.Message(), "Impossible de cr\xE9" "er " + dir.Path() + "absent/vitrix/");
+    EXPECT_EQ(e.Message(),
+              "Impossible de cr\xE9"
+              "er " +
+                  dir.Path() + "absent/vitrix/");
   }
   EXPECT_FALSE(DirectoryExists(dir.Path() + "absent"));
 }

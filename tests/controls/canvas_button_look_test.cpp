@@ -238,8 +238,8 @@ struct TCaptionRow {
 // H div 2 - th div 2 = 12 - 6.
 TEST(ButtonLook, CaptionPositionFollowsTheLayout) {
   const TCaptionRow rows[] = {
-      {TCaptionLayout::ClCenter, {60, 6}, {59, 5}}, {TCaptionLayout::ClTop, {60, 2}, {59, 1}},
-      {TCaptionLayout::ClLeft, {4, 6}, {3, 5}},     {TCaptionLayout::ClRight, {116, 6}, {115, 5}},
+      {TCaptionLayout::ClCenter, {60, 6}, {59, 5}},  {TCaptionLayout::ClTop, {60, 2}, {59, 1}},
+      {TCaptionLayout::ClLeft, {4, 6}, {3, 5}},      {TCaptionLayout::ClRight, {116, 6}, {115, 5}},
       {TCaptionLayout::ClBottom, {60, 10}, {59, 9}},
   };
   for (const TCaptionRow& row : rows) {

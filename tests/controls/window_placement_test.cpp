@@ -30,20 +30,19 @@ TEST_P(PlaceWholeRows, KeepsOrMovesJustEnough) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Frames, PlaceWholeRows,
-    ::testing::Values(TPlaceRow{"Fits", {339, 248, 509, 272}, {339, 248}},
-                      TPlaceRow{"TouchesTheEdges", {0, 24, 1280, 752}, {0, 24}},
-                      TPlaceRow{"UnderTheTopPanel", {0, 0, 300, 200}, {0, 24}},
-                      TPlaceRow{"PastTheRight", {1000, 248, 509, 272}, {771, 248}},
-                      TPlaceRow{"PastTheBottomPanel", {339, 600, 509, 272}, {339, 504}},
-                      TPlaceRow{"PastBoth", {1200, 700, 509, 272}, {771, 504}},
-                      TPlaceRow{"LeftOfTheScreen", {-50, 100, 300, 200}, {0, 100}},
-                      // Larger than the area: its left and top edges, so that
-                      // the title bar stays reachable.
-                      TPlaceRow{"Wider", {200, 100, 1400, 300}, {0, 100}},
-                      TPlaceRow{"Taller", {200, 100, 300, 900}, {200, 24}}),
-    [](const ::testing::TestParamInfo<TPlaceRow>& row) { return std::string(row.param.Name); });
+INSTANTIATE_TEST_SUITE_P(Frames, PlaceWholeRows,
+                         ::testing::Values(TPlaceRow{"Fits", {339, 248, 509, 272}, {339, 248}},
+                                           TPlaceRow{"TouchesTheEdges", {0, 24, 1280, 752}, {0, 24}},
+                                           TPlaceRow{"UnderTheTopPanel", {0, 0, 300, 200}, {0, 24}},
+                                           TPlaceRow{"PastTheRight", {1000, 248, 509, 272}, {771, 248}},
+                                           TPlaceRow{"PastTheBottomPanel", {339, 600, 509, 272}, {339, 504}},
+                                           TPlaceRow{"PastBoth", {1200, 700, 509, 272}, {771, 504}},
+                                           TPlaceRow{"LeftOfTheScreen", {-50, 100, 300, 200}, {0, 100}},
+                                           // Larger than the area: its left and top edges, so that
+                                           // the title bar stays reachable.
+                                           TPlaceRow{"Wider", {200, 100, 1400, 300}, {0, 100}},
+                                           TPlaceRow{"Taller", {200, 100, 300, 900}, {200, 24}}),
+                         [](const ::testing::TestParamInfo<TPlaceRow>& row) { return std::string(row.param.Name); });
 
 // On the test's screen, with the frame the offscreen platform draws.
 class WindowPlacementTest : public ::testing::Test {
@@ -75,8 +74,7 @@ TEST_F(WindowPlacementTest, AWindowPastTheEdgeIsMovedJustEnoughOnceItsFrameIsKno
   EXPECT_TRUE(Area().contains(window.frameGeometry()));
   // Just enough: the frame's bottom-right corner is the area's.
   EXPECT_EQ(window.frameGeometry().bottomRight(), Area().bottomRight());
-  EXPECT_EQ(placement.Room(),
-            Area().size().shrunkBy(placement.FrameMargins()));
+  EXPECT_EQ(placement.Room(), Area().size().shrunkBy(placement.FrameMargins()));
 
   // Moved by the user afterwards: left alone, even past the edge.
   window.move(Area().right() - 20, window.y());

@@ -103,7 +103,8 @@ TEST_F(CaptureEditorTest, OpeningShowsTheHelpMessageTakesTheBackupAndSetsRed) {
   ASSERT_EQ(dialogs_.Shown().size(), 1u);
   const TMessageRequest& help = dialogs_.Shown()[0].Request;
   EXPECT_EQ(help.Text,
-            "Vous pouvez masquer des informations en s\xE9" "lectionnant les zones \xE0 surcharger, choix de la "
+            "Vous pouvez masquer des informations en s\xE9"
+            "lectionnant les zones \xE0 surcharger, choix de la "
             "couleur par clic droit et annulation de la derni\xE8re action par ESC");
   EXPECT_EQ(help.Caption, "vitrix");
   EXPECT_EQ(help.Buttons, TMsgButtons::mbOK);

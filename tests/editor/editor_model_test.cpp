@@ -105,7 +105,11 @@ TEST_F(EditorModelTest, ConfirmedCropKeepsTheSelectionAndBecomesTheNewBackup) {
   ASSERT_EQ(dialogs_.Shown().size(), 1u);
   const TMessageRequest& question = dialogs_.Shown()[0].Request;
   EXPECT_EQ(question.Text, "Voulez vous vraiment redimensionner l'image");
-  EXPECT_EQ(question.Caption, "Op\xE9" "ration irr\xE9" "m\xE9" "diable");
+  EXPECT_EQ(question.Caption,
+            "Op\xE9"
+            "ration irr\xE9"
+            "m\xE9"
+            "diable");
   EXPECT_EQ(question.Buttons, TMsgButtons::mbYesNo);
   EXPECT_EQ(question.DefaultButton, mrYes);
   EXPECT_EQ(question.Icon, TMsgIcon::miNone);
@@ -205,7 +209,9 @@ TEST(EditorModelWithoutBitmap, OpeningAndEscFailWithTheNoBitmapMessage) {
     model.Open();
     FAIL() << "no error";
   } catch (const EInvalidOperation& e) {
-    EXPECT_EQ(e.Message(), "Une image ne peut \xEAtre modifi\xE9" "e que si elle contient un bitmap");
+    EXPECT_EQ(e.Message(),
+              "Une image ne peut \xEAtre modifi\xE9"
+              "e que si elle contient un bitmap");
   }
   EXPECT_THROW(model.Restore(TRestoreArea::raSelection), EInvalidOperation);
   model.StartSelection(1, 1);

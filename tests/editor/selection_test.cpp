@@ -79,12 +79,12 @@ TEST(Tools, SelectionsWithoutWidthOrHeightChangeNoPixel) {
 TEST(PictureRect, PutsTheSelectionInOrderAndLimitsItToThePicture) {
   const std::pair<TRect, TRect> rows[] = {
       {Rect(2, 3, 7, 8), Rect(2, 3, 7, 8)},
-      {Rect(7, 8, 2, 3), Rect(2, 3, 7, 8)},          // dragged up and to the left
-      {Rect(-5, 4, 4, -9), Rect(0, 0, 4, 4)},        // past the top-left corner
-      {Rect(6, 6, 40, 30), Rect(6, 6, 10, 10)},      // past the bottom-right corner
-      {Rect(12, 0, 20, 5), TRect()},                // wholly outside
-      {Rect(3, 3, 3, 9), TRect()},                  // no width
-      {Rect(-3, -3, 0, 0), TRect()},                // touches the corner only
+      {Rect(7, 8, 2, 3), Rect(2, 3, 7, 8)},      // dragged up and to the left
+      {Rect(-5, 4, 4, -9), Rect(0, 0, 4, 4)},    // past the top-left corner
+      {Rect(6, 6, 40, 30), Rect(6, 6, 10, 10)},  // past the bottom-right corner
+      {Rect(12, 0, 20, 5), TRect()},             // wholly outside
+      {Rect(3, 3, 3, 9), TRect()},               // no width
+      {Rect(-3, -3, 0, 0), TRect()},             // touches the corner only
   };
   for (const auto& [zone, expected] : rows) {
     EXPECT_EQ(PictureRectOf(zone, 10, 10), expected)
@@ -99,7 +99,7 @@ TEST(FrameStrips, CoverEachFramePixelExactlyOnce) {
     for (int h = 0; h <= 5; ++h) {
       const TRect rect = Rect(1, 2, 1 + w, 2 + h);
       auto paper = Paper();
-    TBitmap& bitmap = *paper;
+      TBitmap& bitmap = *paper;
       bitmap.Canvas().FrameRect(rect);
       std::set<std::pair<int, int>> framed;
       for (int y = 0; y < 10; ++y) {

@@ -125,8 +125,8 @@ TEST(ResponseHeaders, FieldsComeFromTheRawLines) {
   TNetResponseHeaderInfo response;
   for (const char* line : {"Location: /b.php", "Server: test", "Content-Range: bytes 10-19/100",
                            "WWW-Authenticate: Basic realm=\"x\"", "www-authenticate: Digest", "Connection: close",
-                           "Content-Length: 12345678901", "Date: Sun, 06 Nov 1994 08:49:37 GMT",
-                           "Expires: 60", "Content-Type: text/plain", "Proxy-Connection: keep-alive"}) {
+                           "Content-Length: 12345678901", "Date: Sun, 06 Nov 1994 08:49:37 GMT", "Expires: 60",
+                           "Content-Type: text/plain", "Proxy-Connection: keep-alive"}) {
     response.RawHeaders().Add(line);
   }
   response.ProcessHeaders();
@@ -187,8 +187,9 @@ TEST(Authentication, BasicIsRegisteredAndCannotBeRegisteredTwice) {
     RegisterAuthenticationMethod("BASIC", "TOther", [] { return std::make_unique<TNetBasicAuthentication>(); });
     FAIL() << "registered twice";
   } catch (const ENetAlreadyRegisteredAuthenticationMethod& e) {
-    EXPECT_STREQ(e.what(), "Cette m\xE9thode d'authentification est d\xE9j\xE0 recens\xE9"
-                           "e avec le nom de classe TNetBasicAuthentication.");
+    EXPECT_STREQ(e.what(),
+                 "Cette m\xE9thode d'authentification est d\xE9j\xE0 recens\xE9"
+                 "e avec le nom de classe TNetBasicAuthentication.");
   }
   EXPECT_EQ(EncodeBase64(""), "");
   EXPECT_EQ(EncodeBase64("f"), "Zg==");

@@ -36,10 +36,11 @@ struct TSideRow {
 
 void PrintTo(const TSideRow& row, std::ostream* os) { *os << row.name; }
 
-const TSideRow kServer{TSide::sdServer, "Server", "HTTP/1.1 401 Unauthorized\r\n", "WWW-Authenticate",
-                       "Authorization", "Proxy-Authorization"};
-const TSideRow kProxy{TSide::sdProxy, "Proxy", "HTTP/1.1 407 Proxy Authentication Required\r\n",
-                      "Proxy-Authenticate", "Proxy-Authorization", "Authorization"};
+const TSideRow kServer{TSide::sdServer,    "Server",        "HTTP/1.1 401 Unauthorized\r\n",
+                       "WWW-Authenticate", "Authorization", "Proxy-Authorization"};
+const TSideRow kProxy{
+    TSide::sdProxy,        "Proxy",        "HTTP/1.1 407 Proxy Authentication Required\r\n", "Proxy-Authenticate",
+    "Proxy-Authorization", "Authorization"};
 
 class Authorization : public ::testing::TestWithParam<TSideRow> {
  protected:
@@ -70,12 +71,8 @@ class Authorization : public ::testing::TestWithParam<TSideRow> {
   }
   int RetryCount() { return Server() ? but_.AuthRetryCount() : but_.ProxyAuthRetryCount(); }
   int OtherRetryCount() { return Server() ? but_.ProxyAuthRetryCount() : but_.AuthRetryCount(); }
-  const std::string& Username() {
-    return Server() ? but_.Request().Username() : but_.ProxyParams().ProxyUsername();
-  }
-  const std::string& Password() {
-    return Server() ? but_.Request().Password() : but_.ProxyParams().ProxyPassword();
-  }
+  const std::string& Username() { return Server() ? but_.Request().Username() : but_.ProxyParams().ProxyUsername(); }
+  const std::string& Password() { return Server() ? but_.Request().Password() : but_.ProxyParams().ProxyPassword(); }
   bool BasicAuthentication() {
     return Server() ? but_.Request().BasicAuthentication() : but_.ProxyParams().BasicAuthentication();
   }
@@ -92,9 +89,7 @@ class Authorization : public ::testing::TestWithParam<TSideRow> {
     return Server() ? but_.OnSelectAuthorization : but_.OnSelectProxyAuthorization;
   }
   TNetOnAuthorization& OnAuthorize() { return Server() ? but_.OnAuthorization : but_.OnProxyAuthorization; }
-  TNetOnAuthorization& OtherOnAuthorize() {
-    return Server() ? but_.OnProxyAuthorization : but_.OnAuthorization;
-  }
+  TNetOnAuthorization& OtherOnAuthorize() { return Server() ? but_.OnProxyAuthorization : but_.OnAuthorization; }
 
   // The request header line that carries the credentials, as sent.
   std::string CredentialsLine(const std::string& value) const {
@@ -118,7 +113,8 @@ class Authorization : public ::testing::TestWithParam<TSideRow> {
 };
 
 TEST_P(Authorization, AnOfferedBasicWithoutHandlerRaisesAndStaysAttachedForLaterRequests) {
-  transport_.AddInput(Challenge({"Digest realm=x", "Basic realm=\"vitrix\""}) + WithLength("HTTP/1.1 200 OK\r\n", "ok"));
+  transport_.AddInput(Challenge({"Digest realm=x", "Basic realm=\"vitrix\""}) +
+                      WithLength("HTTP/1.1 200 OK\r\n", "ok"));
   EXPECT_EQ(ExpectProtocolError(), Code());
   ASSERT_NE(Attached(), nullptr);
   EXPECT_EQ(Attached()->ClassName(), "TNetBasicAuthentication");

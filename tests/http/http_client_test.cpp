@@ -123,15 +123,17 @@ TEST_F(MemoryClient, ChunkedBodiesWithExtensionsAnyCaseAndTrailers) {
   but_.OnStatus = [&](TNetComponent&, TNetStatus s, const std::string& text) {
     if (s == TNetStatus::hsStatusText) status.push_back(text);
   };
-  Script("HTTP/1.1 200 OK\r\nTransfer-Encoding: Chunked\r\n\r\n"
-         "1a;name=value\r\nabcdefghijklmnopqrstuvwxyz\r\n"
-         "3 \r\n123\r\n0\r\nX-Trailer: 1\r\nY-Trailer: 2\r\n\r\n"
-         "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok",
-         false);
+  Script(
+      "HTTP/1.1 200 OK\r\nTransfer-Encoding: Chunked\r\n\r\n"
+      "1a;name=value\r\nabcdefghijklmnopqrstuvwxyz\r\n"
+      "3 \r\n123\r\n0\r\nX-Trailer: 1\r\nY-Trailer: 2\r\n\r\n"
+      "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok",
+      false);
   TStringStream stream;
   but_.Get("http://h/", &stream);
   EXPECT_EQ(stream.DataString(), "abcdefghijklmnopqrstuvwxyz123");
-  EXPECT_EQ(status, std::vector<std::string>{"Op\xE9ration Chunk d\xE9marr\xE9" "e"});
+  EXPECT_EQ(status, std::vector<std::string>{"Op\xE9ration Chunk d\xE9marr\xE9"
+                                             "e"});
   // The trailer was read to its end: the next reply on the kept connection
   // is read whole.
   TStringStream next;
@@ -170,7 +172,8 @@ TEST_F(MemoryClient, AFollowedRedirectCutsTheCallersStreamBackToItsPosition) {
   // What lies after the position at the call is not the caller's any more,
   // even when the request that is followed brings no body at all.
   Script(WithLength("HTTP/1.1 302 Found\r\nLocation: /next\r\n", "moved") + "HTTP/1.1 204 No Content\r\n\r\n" +
-             WithLength("HTTP/1.1 302 Found\r\nLocation: /again\r\n", "moved") + WithLength("HTTP/1.1 200 OK\r\n", "new"),
+             WithLength("HTTP/1.1 302 Found\r\nLocation: /again\r\n", "moved") +
+             WithLength("HTTP/1.1 200 OK\r\n", "new"),
          false);
   but_.SetHandleRedirects(true);
   TStringStream stream("kept|stale tail");
@@ -187,7 +190,8 @@ TEST_F(MemoryClient, AFollowedRedirectCutsTheCallersStreamBackToItsPosition) {
 
 TEST_F(MemoryClient, UpperCaseChunkSizes) {
   const std::string chunk(255, 'c');
-  Script("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nFF\r\n" + chunk + "\r\nA;x=Y\r\n0123456789\r\n0\r\n\r\n");
+  Script("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nFF\r\n" + chunk +
+         "\r\nA;x=Y\r\n0123456789\r\n0\r\n\r\n");
   TStringStream stream;
   but_.Get("http://h/", &stream);
   EXPECT_EQ(stream.DataString(), chunk + "0123456789");
@@ -265,7 +269,8 @@ TEST_F(MemoryClient, AnAuthorizationHandlerGetsTheRequestRepeatedInProcess) {
 
 TEST_F(MemoryClient, TheHandlerIsAskedAuthRetriesTimesThenTheRefusalRaises) {
   std::string replies;
-  for (int i = 0; i < 4; ++i) replies += WithLength("HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Basic realm=x\r\n", "no");
+  for (int i = 0; i < 4; ++i)
+    replies += WithLength("HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Basic realm=x\r\n", "no");
   Script(replies + WithLength("HTTP/1.1 200 OK\r\n", "yes"), false);
   but_.SetHTTPOptions(but_.HTTPOptions() | static_cast<unsigned>(TNetHTTPOption::hoInProcessAuth));
   but_.SetAuthRetries(2);
@@ -322,8 +327,7 @@ TEST_F(MemoryClient, RelativeTargetsResolveAgainstThePreviousPath) {
   but_.Get("http://other/e", nullptr);
   const std::string& written = transport_.Written();
   EXPECT_NE(written.find("GET /a/b/page.php?x=1 HTTP/1.1\r\n"), std::string::npos);
-  EXPECT_NE(written.find("GET /a/b/d/doc HTTP/1.1\r\nContent-Type: text/html\r\nHost: h:8080\r\n"),
-            std::string::npos);
+  EXPECT_NE(written.find("GET /a/b/d/doc HTTP/1.1\r\nContent-Type: text/html\r\nHost: h:8080\r\n"), std::string::npos);
   // A port other than 80 or 443 stays in force for a URL without one.
   EXPECT_NE(written.find("GET /e HTTP/1.1\r\nContent-Type: text/html\r\nHost: other:8080\r\n"), std::string::npos);
 }

@@ -19,12 +19,14 @@ namespace vitrix {
 namespace {
 
 using test::ClosingReply;
-using test::ScriptedConnection;
 using test::Reply;
+using test::ScriptedConnection;
 using test::ScriptedHttpServer;
 
 const std::string kPage =
-    "<html><p>Image H\xE9" "berg\xE9" "e : <a href=\"http://img.example.org/1.jpg\">ici</a></p></html>";
+    "<html><p>Image H\xE9"
+    "berg\xE9"
+    "e : <a href=\"http://img.example.org/1.jpg\">ici</a></p></html>";
 
 // What the publishing code does: three requests, each failure swallowed; a
 // 302 leaves a journal line.
@@ -62,18 +64,29 @@ class UploadDialogue : public ::testing::Test {
   std::string PostHead(const std::string& host) {
     return "POST /envoyer.php HTTP/1.0\r\n"
            "Connection: keep-alive\r\n"
-           "Content-Type: " + form_.BodyContentType() + "\r\n"
-           "Content-Length: " + IntToStr(form_.Size()) + "\r\n"
-           "Host: " + host + "\r\n"
+           "Content-Type: " +
+           form_.BodyContentType() +
+           "\r\n"
+           "Content-Length: " +
+           IntToStr(form_.Size()) +
+           "\r\n"
+           "Host: " +
+           host +
+           "\r\n"
            "Accept: text/html, */*\r\n"
            "User-Agent: Mozilla/3.0 (compatible; vitrix)\r\n\r\n";
   }
 
   std::string GetHead(const std::string& target, const std::string& host, const std::string& cookie = {}) {
-    return "GET " + target + " HTTP/1.1\r\n"
+    return "GET " + target +
+           " HTTP/1.1\r\n"
            "Connection: keep-alive\r\n"
-           "Content-Type: " + form_.BodyContentType() + "\r\n"
-           "Host: " + host + "\r\n"
+           "Content-Type: " +
+           form_.BodyContentType() +
+           "\r\n"
+           "Host: " +
+           host +
+           "\r\n"
            "Accept: text/html, */*\r\n"
            "User-Agent: Mozilla/3.0 (compatible; vitrix)\r\n" +
            (cookie.empty() ? std::string() : "Cookie: " + cookie + "\r\n") + "\r\n";
@@ -111,8 +124,8 @@ TEST_F(UploadDialogue, KeptConnectionCarriesBothGetsAndTheirHeadsAreExact) {
   EXPECT_EQ(requests[2], GetHead("/resultat.php?id=7", host, "sess=abc"));
   EXPECT_EQ(server.Accepted(), 2);
   EXPECT_EQ(dialogue.codes, (std::vector<int>{302, 302, 200}));
-  EXPECT_EQ(dialogue.journal, (std::vector<std::string>{server.BaseURL() + "etape2.php?id=7",
-                                                        server.BaseURL() + "resultat.php?id=7"}));
+  EXPECT_EQ(dialogue.journal,
+            (std::vector<std::string>{server.BaseURL() + "etape2.php?id=7", server.BaseURL() + "resultat.php?id=7"}));
   // Redirect bodies never reach the caller's stream.
   EXPECT_EQ(dialogue.reponse, kPage);
   EXPECT_EQ(but.ProtocolVersion(), TNetHTTPProtocolVersion::pv1_1);
@@ -122,8 +135,8 @@ TEST_F(UploadDialogue, TheRedirectOfThePostKeepsItsConnectionOnlyWithKeepAlive) 
   // Under HTTP/1.0 the POST's connection stays only when the reply says
   // keep-alive; the GETs under HTTP/1.1 keep it unless told to close.
   ScriptedHttpServer server({
-      {{Reply("302 Found", "Connection: Keep-Alive\r\nLocation: a\r\n", ""),
-        Reply("302 Found", "Location: b\r\n", ""), Reply("200 OK", "Connection: close\r\n", kPage)},
+      {{Reply("302 Found", "Connection: Keep-Alive\r\nLocation: a\r\n", ""), Reply("302 Found", "Location: b\r\n", ""),
+        Reply("200 OK", "Connection: close\r\n", kPage)},
        false},
   });
   TNetHTTP but;

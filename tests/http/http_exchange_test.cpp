@@ -25,9 +25,9 @@ const std::string kGoodReply = Reply("200 OK", "", "good");
 TEST(HttpExchange, AnInterimReplyOtherThanContinueDropsTheConnectionWithItsFinalReply) {
   // The final reply after the 103 is never read: a kept connection would
   // hand it to the next request.
-  ScriptedHttpServer server({{{"HTTP/1.1 103 Early Hints\r\nLink: </s.css>\r\n\r\n" + Reply("200 OK", "", "first")},
-                              false},
-                             {{kGoodReply}, true}});
+  ScriptedHttpServer server(
+      {{{"HTTP/1.1 103 Early Hints\r\nLink: </s.css>\r\n\r\n" + Reply("200 OK", "", "first")}, false},
+       {{kGoodReply}, true}});
   TNetHTTP client;
   try {
     client.Get(server.BaseURL() + "a", nullptr);
@@ -45,11 +45,10 @@ TEST(HttpExchange, AnInterimReplyOtherThanContinueDropsTheConnectionWithItsFinal
 TEST(HttpExchange, AFollowedRedirectWhoseBodyWasGarbledGoesOutOnAFreshConnection) {
   // A bad chunk size ends the redirect's body; what follows it would be
   // read as the reply to the followed request.
-  ScriptedHttpServer server(
-      {{{"HTTP/1.1 302 Found\r\nLocation: /next\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n" +
-         Reply("200 OK", "", "evil")},
-        false},
-       {{kGoodReply}, true}});
+  ScriptedHttpServer server({{{"HTTP/1.1 302 Found\r\nLocation: /next\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n" +
+                               Reply("200 OK", "", "evil")},
+                              false},
+                             {{kGoodReply}, true}});
   TNetHTTP client;
   client.SetHandleRedirects(true);
   TStringStream stream;

@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <utility>
 #include <string>
+#include <utility>
 
 #include "http/http_client.h"
 #include "http/http_exceptions.h"
@@ -183,8 +183,8 @@ TEST(HttpFaults, AGarbledChunkSizeIsAnError) {
 }
 
 TEST(HttpFaults, ABodyNobodyWantsIsLeftUnreadWithItsConnection) {
-  ScriptedHttpServer server({{{"HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nunwanted!!"}, false},
-                             {{kGoodReply}, true}});
+  ScriptedHttpServer server(
+      {{{"HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\nunwanted!!"}, false}, {{kGoodReply}, true}});
   TNetHTTP client;
   client.Get(server.BaseURL(), nullptr);
   EXPECT_FALSE(client.Connected());
@@ -195,10 +195,9 @@ TEST(HttpFaults, ABodyNobodyWantsIsLeftUnreadWithItsConnection) {
 
 TEST(HttpFaults, AHugeErrorBodyIsCutAndItsConnectionDropped) {
   const std::string body(3 << 20, 'e');
-  ScriptedHttpServer server({{{"HTTP/1.1 500 Oops\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
-                               body},
-                              false},
-                             {{kGoodReply}, true}});
+  ScriptedHttpServer server(
+      {{{"HTTP/1.1 500 Oops\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body}, false},
+       {{kGoodReply}, true}});
   TNetHTTP client;
   try {
     client.Get(server.BaseURL(), nullptr);

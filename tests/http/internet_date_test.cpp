@@ -55,9 +55,9 @@ TEST(InternetDate, MissingTimePartsReadAsZeroAndAMissingDayAsOne) {
 }
 
 TEST(InternetDate, TextsThatNameNoDateGiveZero) {
-  for (const char* text : {"", "   ", "garbage", "Sun, 31 Feb 2024 00:00:00 GMT", "Sun, 10 Foo 2024 00:00:00 GMT",
-                           "Sun, 10 Mar 2024 25:00:00 GMT", "Sun, 10 Mar 2024 10:61:00 GMT", "Sun, 10 Mar x y",
-                           "Sun", "-", "Mar"}) {
+  for (const char* text :
+       {"", "   ", "garbage", "Sun, 31 Feb 2024 00:00:00 GMT", "Sun, 10 Foo 2024 00:00:00 GMT",
+        "Sun, 10 Mar 2024 25:00:00 GMT", "Sun, 10 Mar 2024 10:61:00 GMT", "Sun, 10 Mar x y", "Sun", "-", "Mar"}) {
     EXPECT_EQ(InternetDateToUtc(text), 0) << text;
     EXPECT_EQ(GMTToLocalDateTime(text), 0) << text;
   }

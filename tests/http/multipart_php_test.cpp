@@ -60,9 +60,7 @@ PhpAnswer Post(int port, TNetMultiPartFormDataStream& body) {
 
 class PhpMultipart : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_NE(server_.Port(), 0) << "php -S could not be started (package php-cli)";
-  }
+  void SetUp() override { ASSERT_NE(server_.Port(), 0) << "php -S could not be started (package php-cli)"; }
   test::PhpServer server_{std::string(VITRIX_HTTP_TEST_DATA) + "/upload_echo.php",
                           {"upload_max_filesize=64M", "post_max_size=64M", "file_uploads=1"}};
   test::TempDir dir_;
@@ -74,7 +72,9 @@ TEST_F(PhpMultipart, PhpReceivesTheSameBytesAndTheNameWeSent) {
   // Delimiter-like lines inside the data must not confuse the parser.
   data.insert(1000, "\r\n--");
   const std::string path = dir_.WriteFile("capture.jpg", data);
-  const std::string sent_name = "C:\\Documents\\vitrix\\capture d'\xE9" "cran.jpg";
+  const std::string sent_name =
+      "C:\\Documents\\vitrix\\capture d'\xE9"
+      "cran.jpg";
   TNetMultiPartFormDataStream body;
   body.AddFileField("fichier", path, "image/jpeg", sent_name);
 
@@ -85,7 +85,8 @@ TEST_F(PhpMultipart, PhpReceivesTheSameBytesAndTheNameWeSent) {
   EXPECT_EQ(answer.facts.at("size"), IntToStr(static_cast<int64_t>(data.size())));
   EXPECT_EQ(answer.facts.at("full_path"), Hex(sent_name));
   // PHP's own name keeps only what follows the last slash or back slash.
-  EXPECT_EQ(answer.facts.at("name"), Hex("capture d'\xE9" "cran.jpg"));
+  EXPECT_EQ(answer.facts.at("name"), Hex("capture d'\xE9"
+                                         "cran.jpg"));
   EXPECT_EQ(answer.facts.at("type"), Hex("image/jpeg"));
   EXPECT_EQ(answer.file.size(), data.size());
   EXPECT_TRUE(answer.file == data);

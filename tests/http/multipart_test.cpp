@@ -44,9 +44,9 @@ std::string ReadAll(TStream& body, int64_t piece) {
 }
 
 std::string ExpectedBody(const std::string& path_in_header, const std::string& data) {
-  return std::string("--") + kBoundary + "\r\n" +
-         "Content-Disposition: form-data; name=\"fichier\"; filename=\"" + path_in_header + "\"\r\n" +
-         "Content-Type: multipart/form-data\r\n" + "\r\n" + data + "\r\n" + "--" + kBoundary + "--\r\n";
+  return std::string("--") + kBoundary + "\r\n" + "Content-Disposition: form-data; name=\"fichier\"; filename=\"" +
+         path_in_header + "\"\r\n" + "Content-Type: multipart/form-data\r\n" + "\r\n" + data + "\r\n" + "--" +
+         kBoundary + "--\r\n";
 }
 
 TEST(MultipartBody, BoundaryAndContentTypeComeFromTheMoment) {

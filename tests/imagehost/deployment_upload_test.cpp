@@ -57,9 +57,7 @@ class DeploymentUpload : public ::testing::TestWithParam<Transport> {
     if (GetParam() == Transport::kHttps) trust_.emplace("SSL_CERT_FILE", host_.CAFile());
   }
 
-  std::string BaseURL() const {
-    return GetParam() == Transport::kHttps ? host_.HttpsBaseURL() : host_.PlainBaseURL();
-  }
+  std::string BaseURL() const { return GetParam() == Transport::kHttps ? host_.HttpsBaseURL() : host_.PlainBaseURL(); }
 
   // A capture saved as vitrix saves it, under the next free number.
   std::string SavedCapture(uint32_t seed) {
@@ -77,8 +75,9 @@ class DeploymentUpload : public ::testing::TestWithParam<Transport> {
   std::string FetchOverHttps(const std::string& address) {
     const std::string out = work_.Path() + "fetched.jpg";
     std::filesystem::remove(out);
-    const std::string command = "curl -s -f --cacert '" + host_.CAFile() + "' --resolve localhost:" +
-                                std::to_string(host_.HttpsPort()) + ":127.0.0.1 -o '" + out + "' '" + address + "'";
+    const std::string command = "curl -s -f --cacert '" + host_.CAFile() +
+                                "' --resolve localhost:" + std::to_string(host_.HttpsPort()) + ":127.0.0.1 -o '" + out +
+                                "' '" + address + "'";
     if (std::system(command.c_str()) != 0) return "curl failed: " + command;
     return test::ReadWholeFile(out);
   }
@@ -113,8 +112,7 @@ TEST_P(DeploymentUpload, TheCaptureIsStoredAsItIsAndItsTagNamesTheHttpsSite) {
   ASSERT_TRUE(std::regex_match(recorder_.links[0], tag, tag_form)) << recorder_.links[0];
   const std::string address = tag[1], name = tag[2];
   EXPECT_EQ(recorder_.statuses.back().first, kStatusUploadDone);
-  EXPECT_EQ(recorder_.journal,
-            (Texts{base + "traitement.php?image=" + name, base + "resultat.php?image=" + name}));
+  EXPECT_EQ(recorder_.journal, (Texts{base + "traitement.php?image=" + name, base + "resultat.php?image=" + name}));
 
   const std::string saved = test::ReadWholeFile(capture);
   ASSERT_GT(saved.size(), 10000u);

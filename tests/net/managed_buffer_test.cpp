@@ -43,7 +43,9 @@ TEST(ManagedBuffer, TakingMoreThanIsHeldFailsAndTakesNothing) {
     buffer.Extract(out, 4);
     FAIL() << "no exception";
   } catch (const ENetNotEnoughDataInBuffer& e) {
-    EXPECT_EQ(e.Message(), "Pas suffisamment de donn\xE9" "es en m\xE9moire tampon.");
+    EXPECT_EQ(e.Message(),
+              "Pas suffisamment de donn\xE9"
+              "es en m\xE9moire tampon.");
   }
   EXPECT_THROW(buffer.Remove(4), ENetNotEnoughDataInBuffer);
   EXPECT_EQ(buffer.View(), "abc");

@@ -12,10 +12,13 @@ namespace vitrix {
 namespace {
 
 TEST(SocketErrorText, NumberThenCrLfThenTheFrenchText) {
-  EXPECT_EQ(TNetStack::SocketErrorText(10061), "Erreur de socket # 10061\r\nConnexion refus\xE9" "e.");
+  EXPECT_EQ(TNetStack::SocketErrorText(10061),
+            "Erreur de socket # 10061\r\nConnexion refus\xE9"
+            "e.");
   EXPECT_EQ(TNetStack::SocketErrorText(11001), "Erreur de socket # 11001\r\nH\xF4te non trouv\xE9.");
   EXPECT_EQ(TNetStack::SocketErrorText(10054),
-            "Erreur de socket # 10054\r\nConnexion r\xE9initialis\xE9" "e par l'homologue (peer).");
+            "Erreur de socket # 10054\r\nConnexion r\xE9initialis\xE9"
+            "e par l'homologue (peer).");
   // The one text that keeps a trailing space.
   EXPECT_EQ(TNetStack::SocketErrorText(10035), "Erreur de socket # 10035\r\nL'op\xE9ration risquerait de bloquer. ");
 }
@@ -76,20 +79,13 @@ struct DottedQuadCase {
 };
 
 constexpr DottedQuadCase kDottedQuadCases[] = {
-    {"10.0.0.1", true},
-    {"255.255.255.255", true},
-    {"0.0.0.0", true},
-    {"127.000.0.01", true},
-    {"1.2.3", false},
-    {"1.2.3.4.5", false},
-    {"1.2.3.256", false},
-    {"1.2..4", false},
-    {"1.2.3.", false},
-    {"a.b.c.d", false},
-    {"1.2.3.-4", false},
-    {" 1.2.3.4", false},
-    {"localhost", false},
-    {"", false},
+    {"10.0.0.1", true},   {"255.255.255.255", true},
+    {"0.0.0.0", true},    {"127.000.0.01", true},
+    {"1.2.3", false},     {"1.2.3.4.5", false},
+    {"1.2.3.256", false}, {"1.2..4", false},
+    {"1.2.3.", false},    {"a.b.c.d", false},
+    {"1.2.3.-4", false},  {" 1.2.3.4", false},
+    {"localhost", false}, {"", false},
 };
 
 TEST(IsDottedQuad, FourDecimalNumbersUpTo255) {

@@ -60,8 +60,12 @@ TEST(TcpConnect, LocalhostConnectsTo127001WithoutLookupAndReportsEachStep) {
   EXPECT_FALSE(client.Connected());
   EXPECT_EQ(disconnected_events, 1);
   ASSERT_EQ(log.entries.size(), 2u);
-  EXPECT_EQ(log.entries[0].second, "D\xE9" "connexion.");
-  EXPECT_EQ(log.entries[1].second, "D\xE9" "connect\xE9.");
+  EXPECT_EQ(log.entries[0].second,
+            "D\xE9"
+            "connexion.");
+  EXPECT_EQ(log.entries[1].second,
+            "D\xE9"
+            "connect\xE9.");
   server.Join();
 }
 
@@ -105,7 +109,9 @@ TEST(TcpConnect, RefusedConnectionGives10061AndLeavesTheClientDisconnected) {
     FAIL() << "no exception";
   } catch (const ENetSocketError& e) {
     EXPECT_EQ(e.LastError(), 10061);
-    EXPECT_EQ(e.Message(), "Erreur de socket # 10061\r\nConnexion refus\xE9" "e.");
+    EXPECT_EQ(e.Message(),
+              "Erreur de socket # 10061\r\nConnexion refus\xE9"
+              "e.");
   }
   EXPECT_FALSE(client.Connected());
 }
@@ -138,7 +144,9 @@ TEST(TcpConnect, RefusedUnderATimeLimitCarriesTheSocketErrorMessage) {
     FAIL() << "no exception";
   } catch (const ENetConnectException& e) {
     EXPECT_EQ(e.SocketError(), 10061);
-    EXPECT_EQ(e.Message(), "Erreur de socket # 10061\r\nConnexion refus\xE9" "e.");
+    EXPECT_EQ(e.Message(),
+              "Erreur de socket # 10061\r\nConnexion refus\xE9"
+              "e.");
   }
   EXPECT_FALSE(client.Connected());
 }

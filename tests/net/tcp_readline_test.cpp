@@ -67,7 +67,9 @@ TEST_F(SentThenClosed, OneCharacterMoreIsRefused) {
     client_.ReadLine();
     FAIL() << "no exception";
   } catch (const ENetReadLnMaxLineLengthExceeded& e) {
-    EXPECT_EQ(e.Message(), "Longueur de ligne maximum d\xE9pass\xE9" "e.");
+    EXPECT_EQ(e.Message(),
+              "Longueur de ligne maximum d\xE9pass\xE9"
+              "e.");
   }
 }
 
@@ -106,7 +108,9 @@ TEST_F(SentThenClosed, LastLineWithoutTerminatorEndsEmptyThenTheCloseIsRaised) {
     client_.ReadLine();
     FAIL() << "no exception";
   } catch (const ENetConnClosedGracefully& e) {
-    EXPECT_EQ(e.Message(), "La connexion s'est termin\xE9" "e proprement.");
+    EXPECT_EQ(e.Message(),
+              "La connexion s'est termin\xE9"
+              "e proprement.");
   }
   EXPECT_FALSE(client_.Connected());
 }

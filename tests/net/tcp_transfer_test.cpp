@@ -103,7 +103,10 @@ TEST(ReadToStream, ACloseBeforeTheCountKeepsWhatCameAndRaises) {
 
 TEST(ReadToStream, LengthPrefixInNetworkOrder) {
   TNetIOHandlerMemory transport;
-  transport.AddInput(std::string("\0\0\0\x05" "hello!", 10));
+  transport.AddInput(
+      std::string("\0\0\0\x05"
+                  "hello!",
+                  10));
   TNetTCPClient client;
   client.SetIOHandler(&transport);
   client.Connect();
@@ -141,7 +144,9 @@ TEST(PeerReset, MidTransferGives10054AndClosesTheConnection) {
     FAIL() << "no exception";
   } catch (const ENetSocketError& e) {
     EXPECT_EQ(e.LastError(), 10054);
-    EXPECT_EQ(e.Message(), "Erreur de socket # 10054\r\nConnexion r\xE9initialis\xE9" "e par l'homologue (peer).");
+    EXPECT_EQ(e.Message(),
+              "Erreur de socket # 10054\r\nConnexion r\xE9initialis\xE9"
+              "e par l'homologue (peer).");
   }
   EXPECT_FALSE(client.Connected());
 }
@@ -323,7 +328,9 @@ TEST(WriteFromStream, AStreamThatDeliversLessThanItAnnouncesIsNoDataToRead) {
     client.WriteFromStream(stream, true);
     FAIL() << "no exception";
   } catch (const ENetNoDataToRead& e) {
-    EXPECT_EQ(e.Message(), "Pas de donn\xE9" "es pour la lecture.");
+    EXPECT_EQ(e.Message(),
+              "Pas de donn\xE9"
+              "es pour la lecture.");
   }
   client.Disconnect();
   EXPECT_EQ(server.Received(), "twelve bytes");
@@ -344,7 +351,9 @@ TEST(WriteFromStream, SendsInPiecesOfSendBufferSizeAndReportsTheWork) {
   TStringStream stream("0123456789");
   stream.SetPosition(2);
   client.WriteFromStream(stream, false, true, 0);
-  EXPECT_EQ(transport.Written(), std::string("\0\0\0\x08" "23456789", 12));
+  EXPECT_EQ(transport.Written(), std::string("\0\0\0\x08"
+                                             "23456789",
+                                             12));
   EXPECT_EQ(announced, 8);
   EXPECT_EQ(counts, (std::vector<int64_t>{4, 8}));
   EXPECT_EQ(ends, 1);
@@ -358,7 +367,9 @@ TEST(WriteFromStream, WithASizeSendsThatManyBytesFromThePosition) {
   TStringStream stream("0123456789");
   stream.SetPosition(2);
   client.WriteFromStream(stream, false, true, 5);
-  EXPECT_EQ(transport.Written(), std::string("\0\0\0\x05" "23456", 9));
+  EXPECT_EQ(transport.Written(), std::string("\0\0\0\x05"
+                                             "23456",
+                                             9));
   EXPECT_EQ(stream.Position(), 7);
   client.WriteFromStream(stream, true, false, 3);
   EXPECT_EQ(transport.Written().substr(9), "012");

@@ -42,8 +42,8 @@ class TlsTransport : public ::testing::Test {
 
   static std::unique_ptr<TlsServerContext> Context(const std::string& name,
                                                    TlsServerVersions versions = TlsServerVersions::kCurrent) {
-    auto context = std::make_unique<TlsServerContext>(certificates_->Certificate(name), certificates_->Key(name),
-                                                      versions);
+    auto context =
+        std::make_unique<TlsServerContext>(certificates_->Certificate(name), certificates_->Key(name), versions);
     EXPECT_TRUE(context->Ready());
     return context;
   }

@@ -198,7 +198,9 @@ TEST_F(ClipboardImport, DrawingOnAnImportedMetafileFailsAndAsBitmapDiscardsIt) {
     image.DrawingCanvas();
     ADD_FAILURE() << "no exception";
   } catch (const EInvalidOperation& e) {
-    EXPECT_EQ(e.Message(), "Une image ne peut \xEAtre modifi\xE9" "e que si elle contient un bitmap");
+    EXPECT_EQ(e.Message(),
+              "Une image ne peut \xEAtre modifi\xE9"
+              "e que si elle contient un bitmap");
   }
   EXPECT_NE(dynamic_cast<TMetafile*>(image.Picture().Graphic()), nullptr) << "the picture is unchanged";
   TBitmap& bitmap = image.Picture().AsBitmap();

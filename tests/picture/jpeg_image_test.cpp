@@ -26,8 +26,8 @@ std::unique_ptr<TBitmap> BitmapOf(const QImage& image) {
 // 16x16 blocks of flat colours: JPEG keeps them almost exactly.
 QImage BlockImage(int width, int height) {
   QImage image(width, height, QImage::Format_RGB32);
-  const QRgb colours[] = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255), qRgb(255, 255, 255),
-                          qRgb(0, 0, 0), qRgb(128, 64, 32), qRgb(20, 200, 180)};
+  const QRgb colours[] = {qRgb(255, 0, 0), qRgb(0, 255, 0),   qRgb(0, 0, 255),   qRgb(255, 255, 255),
+                          qRgb(0, 0, 0),   qRgb(128, 64, 32), qRgb(20, 200, 180)};
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) image.setPixel(x, y, colours[((x / 16) + 3 * (y / 16)) % 7]);
   }
@@ -218,9 +218,10 @@ TEST(JpegDecode, HostileStreamsFailWithEJpegInsteadOfExhaustingMemory) {
   const size_t first_scan = FindMarker(progressive, 0xDA);
   ASSERT_NE(first_scan, std::string::npos);
   size_t next = first_scan + 2;
-  while (next + 1 < progressive.size() &&
-         !(static_cast<uint8_t>(progressive[next]) == 0xFF && static_cast<uint8_t>(progressive[next + 1]) != 0 &&
-           (static_cast<uint8_t>(progressive[next + 1]) < 0xD0 || static_cast<uint8_t>(progressive[next + 1]) > 0xD7))) {
+  while (
+      next + 1 < progressive.size() &&
+      !(static_cast<uint8_t>(progressive[next]) == 0xFF && static_cast<uint8_t>(progressive[next + 1]) != 0 &&
+        (static_cast<uint8_t>(progressive[next + 1]) < 0xD0 || static_cast<uint8_t>(progressive[next + 1]) > 0xD7))) {
     ++next;
   }
   const std::string scan = progressive.substr(first_scan, next - first_scan);
@@ -362,7 +363,12 @@ TEST(JpegPicture, SaveToPathWritesTheStreamOrReportsTheFileThatCannotBeCreated) 
     jpeg.SaveToPath(missing);
     ADD_FAILURE() << "no EFCreateError";
   } catch (const EFCreateError& e) {
-    EXPECT_EQ(e.Message().rfind("Impossible de cr\xE9" "er le fichier \"" + missing + "\". ", 0), 0u) << e.Message();
+    EXPECT_EQ(e.Message().rfind("Impossible de cr\xE9"
+                                "er le fichier \"" +
+                                    missing + "\". ",
+                                0),
+              0u)
+        << e.Message();
   }
 }
 
@@ -428,10 +434,10 @@ TEST_F(JpegProgress, AbortFromAListenerInsideLibjpegEndsSilently) {
   bytes.SetPosition(0);
   TJPEGImage reader;
   reader.ReadFromStream(bytes);
-  reader.OnProgress = jpeg.OnProgress = [](TGraphic&, TProgressStage stage, uint8_t, bool, const TRect&,
-                                            const std::string&) {
-    if (stage == TProgressStage::psRunning) throw EAbort();
-  };
+  reader.OnProgress =
+      jpeg.OnProgress = [](TGraphic&, TProgressStage stage, uint8_t, bool, const TRect&, const std::string&) {
+        if (stage == TProgressStage::psRunning) throw EAbort();
+      };
   EXPECT_NO_THROW(reader.DecodedBitmap());
   EXPECT_EQ(reader.DecodedBitmap().Width(), 256) << "a cancelled decode keeps its partial bitmap";
 }

@@ -20,8 +20,8 @@ namespace {
 std::string ReferenceEncoding(const test::TempDir& dir, const QImage& image, int quality) {
   const std::string ppm = dir.WriteFile("in.ppm", test::ToPpm(image));
   const std::string out = dir.Path() + "out.jpg";
-  if (test::RunChild({VITRIX_CJPEG, "-dct", "float", "-baseline", "-quality", std::to_string(quality), "-outfile", out,
-                      ppm})
+  if (test::RunChild(
+          {VITRIX_CJPEG, "-dct", "float", "-baseline", "-quality", std::to_string(quality), "-outfile", out, ppm})
           .status != 0) {
     return {};
   }
@@ -52,7 +52,8 @@ TEST_P(JpegMatchesReferenceEncoder, ForEveryQuality) {
   test::TempDir dir;
   // SaveQuality as set on the picture, and the quality the reference is run
   // with: 0 is encoded as 1 and values above 100 as 100.
-  const std::pair<int, int> qualities[] = {{0, 1}, {1, 1}, {50, 50}, {75, 75}, {90, 90}, {95, 95}, {100, 100}, {120, 100}};
+  const std::pair<int, int> qualities[] = {{0, 1},   {1, 1},   {50, 50},   {75, 75},
+                                           {90, 90}, {95, 95}, {100, 100}, {120, 100}};
   for (const auto& [save_quality, reference_quality] : qualities) {
     const std::string reference = ReferenceEncoding(dir, image, reference_quality);
     ASSERT_FALSE(reference.empty()) << "cjpeg failed at quality " << reference_quality;

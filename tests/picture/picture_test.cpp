@@ -24,8 +24,8 @@ TEST(PictureRegistries, FileFormatsInOrderAndClassLookupFromTheEnd) {
     classes.push_back(f.ClassName);
   }
   EXPECT_EQ(extensions, (std::vector<std::string>{"wmf", "emf", "ico", "bmp", "jpeg", "jpg"}));
-  EXPECT_EQ(classes, (std::vector<std::string>{"TMetafile", "TMetafile", "TIcon", "TBitmap", "TJPEGImage",
-                                               "TJPEGImage"}));
+  EXPECT_EQ(classes,
+            (std::vector<std::string>{"TMetafile", "TMetafile", "TIcon", "TBitmap", "TJPEGImage", "TJPEGImage"}));
   EXPECT_EQ(FileFormats().Entries()[1].Description, "M\xE9tafichiers \xE9volu\xE9s");
   EXPECT_EQ(FileFormats().FindExtension("JPG")->Description, "Fichier image JPEG");
   EXPECT_EQ(FileFormats().FindClass("tjpegimage"), nullptr) << "class names match exactly";
@@ -165,7 +165,8 @@ TEST(Image, PaintsTheGraphicIntoThePictureSizedRectangle) {
 TEST(Metafile, SvgDrawsAndOtherKindsKeepTheirBounds) {
   TMetafile metafile;
   TClipboardMetafile data;
-  data.Bytes = R"(<svg xmlns="http://www.w3.org/2000/svg" width="10" height="10"><rect width="10" height="10" fill="#0000ff"/></svg>)";
+  data.Bytes =
+      R"(<svg xmlns="http://www.w3.org/2000/svg" width="10" height="10"><rect width="10" height="10" fill="#0000ff"/></svg>)";
   data.MimeType = "image/svg+xml";
   data.Right = 10;
   data.Bottom = 10;
@@ -198,8 +199,7 @@ TEST(InitialBanner, IsTheAssetFileInTheStoredForm) {
                               static_cast<char>(n >> 24)};
   // Byte for byte: no byte of the asset lost, changed or added by the build.
   EXPECT_TRUE(InitialBannerStored() == length + jpeg) << "the program holds " << InitialBannerStored().size()
-                                                      << " bytes; the asset in its stored form is "
-                                                      << jpeg.size() + 4;
+                                                      << " bytes; the asset in its stored form is " << jpeg.size() + 4;
 }
 
 TEST(InitialBanner, IsA468By60JpegReadFromItsStoredFormWithoutDecoding) {
@@ -221,7 +221,9 @@ TEST(InitialBanner, IsA468By60JpegReadFromItsStoredFormWithoutDecoding) {
     image.DrawingCanvas();
     ADD_FAILURE() << "no exception";
   } catch (const EInvalidOperation& e) {
-    EXPECT_EQ(e.Message(), "Une image ne peut \xEAtre modifi\xE9" "e que si elle contient un bitmap");
+    EXPECT_EQ(e.Message(),
+              "Une image ne peut \xEAtre modifi\xE9"
+              "e que si elle contient un bitmap");
   }
 
   TBitmap target(468, 60);

@@ -113,8 +113,8 @@ TEST(ClipboardPicture, APictureOverThePixelLimitIsRefusedWithItsSize) {
   EXPECT_EQ(ReadFailure(Bytes(test::PngHeaderOnly(16385, 16384)), "image/png"),
             std::string(kClipboardPictureTooLargeText) +
                 "16385 x 16384 pixels ; au plus 268435456 pixels (16384 x 16384) peuvent l'\xEAtre.");
-  EXPECT_EQ(ReadFailure(Bytes(test::PngHeaderOnly(100000, 100000)), "image/png").rfind(kClipboardPictureTooLargeText, 0),
-            0u);
+  EXPECT_EQ(
+      ReadFailure(Bytes(test::PngHeaderOnly(100000, 100000)), "image/png").rfind(kClipboardPictureTooLargeText, 0), 0u);
 }
 
 }  // namespace

@@ -45,7 +45,9 @@ TEST(DocumentsFolder, NameOutsideWindows1252IsAClearErrorNotAGarbledPath) {
     DocumentsPathFromSystem("/home/\xE6\x96\x87\xE6\x9B\xB8/Documents");
     FAIL() << "no error";
   } catch (const EEncodingError& e) {
-    EXPECT_EQ(e.Message(), std::string(kDocumentsNameError) + "/home/?" "?/Documents");
+    EXPECT_EQ(e.Message(), std::string(kDocumentsNameError) +
+                               "/home/?"
+                               "?/Documents");
   }
 }
 

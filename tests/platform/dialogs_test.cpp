@@ -50,7 +50,9 @@ TEST(QtDialogs, ErrorBoxShowsTheMessageInUnicodeUnderTheApplicationTitle) {
   auto dialogs = IDialogs::CreateSystem();
   TSeenBox seen;
   AnswerNextBox(QMessageBox::Ok, seen);
-  dialogs->ShowError("Impossible de cr\xE9" "er /home/\xE9t\xE9/");
+  dialogs->ShowError(
+      "Impossible de cr\xE9"
+      "er /home/\xE9t\xE9/");
   EXPECT_EQ(seen.title, QStringLiteral("vitrix"));
   EXPECT_EQ(seen.text, QString::fromUtf8("Impossible de créer /home/été/"));
 }
@@ -62,9 +64,13 @@ TEST(ScriptedDialogs, AnswersFromTheScriptThenWithTheDefaultButton) {
   const TMessageRequest question{.Text = "?", .Buttons = TMsgButtons::mbYesNo, .DefaultButton = mrYes};
   EXPECT_EQ(Dialogs().MessageBox(question), mrNo);
   EXPECT_EQ(Dialogs().MessageBox(question), mrYes);
-  ShowMessage("Image Sauvegard\xE9" "e");
+  ShowMessage(
+      "Image Sauvegard\xE9"
+      "e");
   ASSERT_EQ(dialogs.Shown().size(), 3u);
-  EXPECT_EQ(dialogs.Shown()[2].Request, (TMessageRequest{.Text = "Image Sauvegard\xE9" "e", .Caption = "vitrix"}));
+  EXPECT_EQ(dialogs.Shown()[2].Request, (TMessageRequest{.Text = "Image Sauvegard\xE9"
+                                                                 "e",
+                                                         .Caption = "vitrix"}));
 }
 
 }  // namespace

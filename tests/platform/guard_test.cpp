@@ -23,10 +23,15 @@ class GuardTest : public ::testing::Test {
 
 TEST_F(GuardTest, ErrorMessageGoesToTheErrorBoxAndTheCallerGoesOn) {
   bool after = false;
-  Guarded([] { throw EInOutError(5, "Impossible de cr\xE9" "er /x/"); });
+  Guarded([] {
+    throw EInOutError(5,
+                      "Impossible de cr\xE9"
+                      "er /x/");
+  });
   after = true;
   EXPECT_TRUE(after);
-  EXPECT_EQ(dialogs_.Errors(), (Texts{"Impossible de cr\xE9" "er /x/"}));
+  EXPECT_EQ(dialogs_.Errors(), (Texts{"Impossible de cr\xE9"
+                                      "er /x/"}));
 }
 
 TEST_F(GuardTest, HandlerWithoutErrorShowsNothing) {

@@ -65,8 +65,8 @@ TEST(X11Clipboard, PngOfferedByAnotherProgramArrivesAsABitmapWithTheSamePixels) 
   ASSERT_EQ(bitmap->Height(), pattern.height());
   for (int y = 0; y < pattern.height(); ++y) {
     for (int x = 0; x < pattern.width(); ++x) {
-      ASSERT_EQ(bitmap->Pixel(x, y), RGB(qRed(pattern.pixel(x, y)), qGreen(pattern.pixel(x, y)),
-                                         qBlue(pattern.pixel(x, y))))
+      ASSERT_EQ(bitmap->Pixel(x, y),
+                RGB(qRed(pattern.pixel(x, y)), qGreen(pattern.pixel(x, y)), qBlue(pattern.pixel(x, y))))
           << x << "," << y;
     }
   }
@@ -169,7 +169,8 @@ TEST(X11Clipboard, APictureThatCannotBeTakenIsToldAndThePictureKept) {
 TEST(X11Clipboard, AnSvgOnlyOffersAVectorPictureAndNoBitmap) {
   test::TempDir dir;
   const std::string svg = dir.WriteFile(
-      "a.svg", R"(<svg xmlns="http://www.w3.org/2000/svg" width="20" height="10"><rect width="20" height="10"/></svg>)");
+      "a.svg",
+      R"(<svg xmlns="http://www.w3.org/2000/svg" width="20" height="10"><rect width="20" height="10"/></svg>)");
   TOffer offer(svg, "image/svg+xml");
   ASSERT_TRUE(offer.Started());
   EXPECT_EQ(ClipboardDevice().Formats(), (std::vector<uint32_t>{CF_ENHMETAFILE}));

@@ -18,10 +18,18 @@ constexpr xcb_keysym_t kLetterA = 0x61;
 TEST(KeycodesInMapping, FindsTheKeysymInAnyColumnOfEachKeycode) {
   // Keycodes 8, 9, 10, 11 with three columns each.
   const std::array<xcb_keysym_t, 12> mapping = {
-      kLetterA, 0, 0,                          // 8
-      kPrintKeysym, kSysReq, kPrintKeysym,     // 9: twice in one row, listed once
-      0, 0, 0,                                 // 10
-      kSysReq, kPrintKeysym, 0,                // 11: only shifted
+      kLetterA,
+      0,
+      0,  // 8
+      kPrintKeysym,
+      kSysReq,
+      kPrintKeysym,  // 9: twice in one row, listed once
+      0,
+      0,
+      0,  // 10
+      kSysReq,
+      kPrintKeysym,
+      0,  // 11: only shifted
   };
   EXPECT_EQ(KeycodesInMapping(8, 3, mapping, kPrintKeysym), (std::vector<xcb_keycode_t>{9, 11}));
   EXPECT_EQ(KeycodesInMapping(8, 3, mapping, kLetterA), (std::vector<xcb_keycode_t>{8}));

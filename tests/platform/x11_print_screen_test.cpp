@@ -35,7 +35,9 @@ bool WaitFor(const std::function<bool()>& condition, int ms = 5000) {
 }
 
 // Lets the event loop run for ms.
-void Idle(int ms) { WaitFor([] { return false; }, ms); }
+void Idle(int ms) {
+  WaitFor([] { return false; }, ms);
+}
 
 // Asks the key state every 50 ms, as the watch does, for ms or until it has
 // reported stop_after presses; returns how many it reported.
@@ -194,7 +196,8 @@ TEST(X11PrintScreen, TapWhenTheKeyIsOursPutsTheScreenOnTheClipboardAndIsReported
   EXPECT_EQ(KeyChecks(key, 500), 0) << "one tap reported twice";
 
   // Other programs get the capture as a PNG.
-  const QImage pasted = QImage::fromData(RunProgram("xclip", {"-o", "-selection", "clipboard", "-t", "image/png"}), "PNG");
+  const QImage pasted =
+      QImage::fromData(RunProgram("xclip", {"-o", "-selection", "clipboard", "-t", "image/png"}), "PNG");
   ASSERT_EQ(pasted.size(), QSize(1280, 800));
   EXPECT_EQ(pasted.pixel(150, 200), kWindowColour);
   EXPECT_EQ(pasted.pixel(1000, 600), kBackground);

@@ -10,13 +10,19 @@
 namespace vitrix {
 namespace {
 
-const std::string kMarker = "Image H\xE9" "berg\xE9" "e :";
-const std::string kNotFound = "Pas d'url image trouv\xE9" "e";
+const std::string kMarker =
+    "Image H\xE9"
+    "berg\xE9"
+    "e :";
+const std::string kNotFound =
+    "Pas d'url image trouv\xE9"
+    "e";
 
 TEST(Extraiturl, TagIsTheFirstAddressAfterTheMarkerUpToItsQuote) {
   const std::string page = "<p>Voir http://autre.example/\"</p><p>" + kMarker +
                            " <a href=\"http://h.example/images/ab.jpg\">http://h.example/images/ab.jpg</a></p>"
-                           "<p>" + kMarker + " <a href=\"http://second.example/x.jpg\">";
+                           "<p>" +
+                           kMarker + " <a href=\"http://second.example/x.jpg\">";
   EXPECT_EQ(extraiturl(page), "[img]http://h.example/images/ab.jpg[/img]");
   // The address may start right after the marker and be followed by anything.
   EXPECT_EQ(extraiturl(kMarker + "https://h/1.jpg\""), "[img]https://h/1.jpg[/img]");
@@ -39,12 +45,18 @@ TEST(Extraiturl, MissingMarkerSchemeOrQuoteFindsNothing) {
   EXPECT_EQ(extraiturl(kMarker + " <a href='http://h/1.jpg'>ici</a>"), kNotFound);
   EXPECT_EQ(extraiturl(kMarker + " HTTP://h/1.jpg\""), kNotFound);
   // Case matters in the marker too.
-  EXPECT_EQ(extraiturl("image h\xE9" "berg\xE9" "e : <a href=\"http://h/1.jpg\">"), kNotFound);
+  EXPECT_EQ(extraiturl("image h\xE9"
+                       "berg\xE9"
+                       "e : <a href=\"http://h/1.jpg\">"),
+            kNotFound);
 }
 
 TEST(Extraiturl, MarkerIsMatchedAsWindows1252Bytes) {
   // The same words in UTF-8 or without accents are not the marker.
-  EXPECT_EQ(extraiturl("Image H\xC3\xA9" "berg\xC3\xA9" "e : <a href=\"http://h/1.jpg\">"), kNotFound);
+  EXPECT_EQ(extraiturl("Image H\xC3\xA9"
+                       "berg\xC3\xA9"
+                       "e : <a href=\"http://h/1.jpg\">"),
+            kNotFound);
   EXPECT_EQ(extraiturl("Image Hebergee : <a href=\"http://h/1.jpg\">"), kNotFound);
   // Bytes above 127 and NULs elsewhere in the page do not matter.
   const std::string page = std::string("\0\xFF", 2) + kMarker + " \"http://h/%E9t%E9.jpg\"";

@@ -114,7 +114,8 @@ TEST(SaveUnderNextName, ANameTakenBetweenTheLookAndTheCreateIsLeftAndTheNextOneT
     if (taken.size() < 3) taken.push_back(test::WriteWholeFile(path, "other") ? path : "");
   };
   EXPECT_EQ(SaveCaptureUnderNextName(*picture, 80, folder.Path(), other_saver), folder.Path() + "4.jpg");
-  EXPECT_EQ(taken, (std::vector<std::string>{folder.Path() + "1.jpg", folder.Path() + "2.jpg", folder.Path() + "3.jpg"}));
+  EXPECT_EQ(taken,
+            (std::vector<std::string>{folder.Path() + "1.jpg", folder.Path() + "2.jpg", folder.Path() + "3.jpg"}));
   for (const char* name : {"1.jpg", "2.jpg", "3.jpg"}) EXPECT_EQ(folder.ReadFile(name), "other") << name;
   EXPECT_EQ(folder.ReadFile("4.jpg"), EncodedAt(test::VariedSampleImage(16, 16), 80));
 }
@@ -152,8 +153,10 @@ TEST(SaveCapture, AFullDiskNamesTheFileAndTheCauseAndLeavesNoHalfFile) {
     FAIL() << "no error";
   } catch (const EWriteError& e) {
     EXPECT_EQ(e.ErrorCode(), ENOSPC);
-    EXPECT_EQ(e.Message(), "Erreur d'\xE9" "criture dans le fichier \"" + path +
-                               "\". Il n'y a pas assez d'espace sur le disque.");
+    EXPECT_EQ(e.Message(),
+              "Erreur d'\xE9"
+              "criture dans le fichier \"" +
+                  path + "\". Il n'y a pas assez d'espace sur le disque.");
   }
   EXPECT_FALSE(EntryThere(path));
 }

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -31,7 +31,10 @@ using Statuses = std::vector<Status>;
 using Texts = std::vector<std::string>;
 
 std::string ResultPage(const std::string& address) {
-  return "<p>Image H\xE9" "berg\xE9" "e : <a href=\"" + address + "\">" + address + "</a></p>";
+  return "<p>Image H\xE9"
+         "berg\xE9"
+         "e : <a href=\"" +
+         address + "\">" + address + "</a></p>";
 }
 
 const Statuses kPhases = {{"Envoi fichier phase 1", clGreen},
@@ -45,7 +48,10 @@ Statuses PhasesThen(const Status& last) {
   return all;
 }
 
-const Status kDone = {"Fichier exp\xE9" "di\xE9 avec succ\xE8s", clGreen};
+const Status kDone = {
+    "Fichier exp\xE9"
+    "di\xE9 avec succ\xE8s",
+    clGreen};
 const Status kFailed = {"Echec de l'envoi du fichier", clRed};
 
 class UploadTest : public ::testing::Test {
@@ -55,7 +61,9 @@ class UploadTest : public ::testing::Test {
   void Upload(const std::string& base) { UploadCapture(but_, base, capture_, recorder_.Hooks()); }
 
   test::TempDir dir_;
-  const std::string jpeg_ = std::string("\xFF\xD8\xFF\xE0", 4) + "JFIF\r\n--\0 donn\xE9" "es\xFF\xD9";
+  const std::string jpeg_ = std::string("\xFF\xD8\xFF\xE0", 4) +
+                            "JFIF\r\n--\0 donn\xE9"
+                            "es\xFF\xD9";
   const std::string capture_ = dir_.WriteFile("3.jpg", jpeg_);
   TNetHTTP but_;
   test::UploadRecorder recorder_;
@@ -97,7 +105,8 @@ TEST_F(UploadTest, PostsTheFileUnderItsOwnNameAndFollowsTwoRedirects) {
   const std::string body = post.substr(body_at);
   // The part names the file alone: the user's folders stay on this machine.
   EXPECT_NE(body.find("Content-Disposition: form-data; name=\"fichier\"; filename=\"3.jpg\"\r\n"
-                      "Content-Type: multipart/form-data\r\n\r\n" + jpeg_ + "\r\n"),
+                      "Content-Type: multipart/form-data\r\n\r\n" +
+                      jpeg_ + "\r\n"),
             std::string::npos);
   EXPECT_EQ(body.find(dir_.Path()), std::string::npos);
   EXPECT_EQ(body.size(), 156 + std::string("3.jpg").size() + jpeg_.size());
@@ -191,7 +200,11 @@ TEST_F(UploadTest, FetchBackTakesTheTagWhenTheAddressServesTheFilesBytes) {
   ASSERT_EQ(fetched.size(), 1u);
   EXPECT_EQ(fetched[0].rfind("GET /images/ab.jpg HTTP/1.1\r\n", 0), 0u);
   Statuses expected = kPhases;
-  expected.push_back({"V\xE9rification de l'image h\xE9" "berg\xE9" "e", clGreen});
+  expected.push_back(
+      {"V\xE9rification de l'image h\xE9"
+       "berg\xE9"
+       "e",
+       clGreen});
   expected.push_back(kDone);
   EXPECT_EQ(recorder_.statuses, expected);
   EXPECT_EQ(recorder_.links, (Texts{"[img]" + address + "[/img]"}));
@@ -201,17 +214,16 @@ TEST_F(UploadTest, FetchBackTakesTheTagWhenTheAddressServesTheFilesBytes) {
 TEST_F(UploadTest, FetchBackRefusesAnAddressThatDoesNotServeTheFile) {
   const std::string other = jpeg_.substr(0, jpeg_.size() - 1) + "!";
   for (const std::string& served : {
-           ClosingReply("200 OK", "", other),                          // other bytes, same size
-           ClosingReply("200 OK", "", jpeg_ + jpeg_),                  // more bytes
-           ClosingReply("200 OK", "", jpeg_.substr(1)),                // fewer
-           ClosingReply("404 Not Found", "", jpeg_),                   // the file, but refused
+           ClosingReply("200 OK", "", other),                             // other bytes, same size
+           ClosingReply("200 OK", "", jpeg_ + jpeg_),                     // more bytes
+           ClosingReply("200 OK", "", jpeg_.substr(1)),                   // fewer
+           ClosingReply("404 Not Found", "", jpeg_),                      // the file, but refused
            ClosingReply("302 Found", "Location: /ailleurs.jpg\r\n", ""),  // sent elsewhere
        }) {
     recorder_ = {};
     ScriptedHttpServer images({{{served}, true}});
     ScriptedHttpServer host(Dialogue(images.BaseURL() + "images/ab.jpg"));
-    EXPECT_FALSE(UploadCapture(but_, host.BaseURL(), capture_, recorder_.Hooks(), TUploadCheck::ucFetchBack))
-        << served;
+    EXPECT_FALSE(UploadCapture(but_, host.BaseURL(), capture_, recorder_.Hooks(), TUploadCheck::ucFetchBack)) << served;
     EXPECT_EQ(recorder_.statuses.back(), kFailed);
     EXPECT_EQ(recorder_.links, (Texts{kNoImageAddress}));
     EXPECT_EQ(images.Requests().size(), 1u);
@@ -348,7 +360,8 @@ TEST_F(UploadSpeedTest, ADripHostFailsTheUploadByTheLimit) {
           size_t offset = 0;
           test::ReadRequest(peer, offset);
           if (in_body) peer.Send("HTTP/1.1 200 OK\r\nContent-Length: 100000\r\n\r\n");
-          drip(peer, in_body ? std::string(400, 'x') : "HTTP/1.1 302 Found\r\nLocation: a\r\n\r\n" + std::string(300, ' '));
+          drip(peer,
+               in_body ? std::string(400, 'x') : "HTTP/1.1 302 Found\r\nLocation: a\r\n\r\n" + std::string(300, ' '));
         },
         3, std::chrono::seconds(30));
     const auto start = Clock::now();

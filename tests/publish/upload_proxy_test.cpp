@@ -26,7 +26,10 @@ namespace {
 using Texts = std::vector<std::string>;
 
 std::string Page(const std::string& address) {
-  return "<p>Image H\xE9" "berg\xE9" "e : <a href=\"" + address + "\">" + address + "</a></p>";
+  return "<p>Image H\xE9"
+         "berg\xE9"
+         "e : <a href=\"" +
+         address + "\">" + address + "</a></p>";
 }
 
 // The three replies of a dialogue that ends with the tag of address.
@@ -121,7 +124,8 @@ TEST_F(UploadThroughProxy, WrongProxyCredentialsEndInTheProxysRefusal) {
                                            std::to_string(host.Port()) + " (HTTP/1.",
                                        0),
             0u)
-      << recorder_.reasons[0] << "\n" << proxy.Log();
+      << recorder_.reasons[0] << "\n"
+      << proxy.Log();
 }
 
 // Scripted proxies: a refusal with 407 or 502, or a close before any reply.
@@ -134,12 +138,16 @@ TEST_F(UploadThroughProxy, AProxyThatRefusesOrClosesGivesItsReasonAndTheClientGo
     std::string reason_start;
   };
   const Case cases[] = {
-      {"407", "HTTP/1.1 407 Proxy Authentication Required\r\nProxy-Authenticate: Basic realm=\"p\"\r\nContent-Length: 3\r\n\r\nnon",
+      {"407",
+       "HTTP/1.1 407 Proxy Authentication Required\r\nProxy-Authenticate: Basic realm=\"p\"\r\nContent-Length: "
+       "3\r\n\r\nnon",
        "Le proxy 127.0.0.1:PORT demande une identification valable pour aller vers localhost:443 (HTTP/1.1 407 "
        "Proxy Authentication Required)."},
       {"502", "HTTP/1.1 502 Bad Gateway\r\nContent-Length: 0\r\n\r\n",
        "Le proxy 127.0.0.1:PORT n'a pas ouvert la connexion vers localhost:443 (HTTP/1.1 502 Bad Gateway)."},
-      {"close", "", "Le proxy 127.0.0.1:PORT : La connexion s'est termin\xE9" "e proprement."},
+      {"close", "",
+       "Le proxy 127.0.0.1:PORT : La connexion s'est termin\xE9"
+       "e proprement."},
   };
   const test::TlsServerContext context(certificates_->Certificate("good"), certificates_->Key("good"));
   for (const Case& c : cases) {

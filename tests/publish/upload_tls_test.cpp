@@ -28,7 +28,10 @@ using test::TlsServerContext;
 using Texts = std::vector<std::string>;
 
 std::string Page(const std::string& address) {
-  return "<p>Image H\xE9" "berg\xE9" "e : <a href=\"" + address + "\">" + address + "</a></p>";
+  return "<p>Image H\xE9"
+         "berg\xE9"
+         "e : <a href=\"" +
+         address + "\">" + address + "</a></p>";
 }
 
 class UploadOverTls : public ::testing::Test {
@@ -55,7 +58,9 @@ class UploadOverTls : public ::testing::Test {
   test::ScopedEnv no_https_proxy_{"https_proxy", std::nullopt};
   test::ScopedEnv no_https_proxy_upper_{"HTTPS_PROXY", std::nullopt};
   test::TempDir dir_;
-  const std::string capture_ = dir_.WriteFile("4.jpg", std::string("\xFF\xD8\xFF\xE0", 4) + "JFIF donn\xE9" "es\xFF\xD9");
+  const std::string capture_ = dir_.WriteFile("4.jpg", std::string("\xFF\xD8\xFF\xE0", 4) +
+                                                           "JFIF donn\xE9"
+                                                           "es\xFF\xD9");
   TNetHTTP but_;
   test::UploadRecorder recorder_;
 };
@@ -67,11 +72,13 @@ test::TlsCertificates* UploadOverTls::certificates_ = nullptr;
 // one. The secure cookie set by the first reply goes back over TLS.
 TEST_F(UploadOverTls, TheDialogueGoesOutAsOnPlainHttpWithoutConnectionAndKeepsTheGetsConnection) {
   const auto context = Context("good");
-  ScriptedHttpsServer host(*context,
-                           {{{test::Reply("302 Found", "Location: traitement.php?image=1\r\nSet-Cookie: s=1; path=/; secure\r\n", "")}, true},
-                            {{test::Reply("302 Found", "Location: resultat.php?image=1\r\n", ""),
-                              test::Reply("200 OK", "", Page("https://localhost/images/1.jpg"))},
-                             true}});
+  ScriptedHttpsServer host(
+      *context,
+      {{{test::Reply("302 Found", "Location: traitement.php?image=1\r\nSet-Cookie: s=1; path=/; secure\r\n", "")},
+        true},
+       {{test::Reply("302 Found", "Location: resultat.php?image=1\r\n", ""),
+         test::Reply("200 OK", "", Page("https://localhost/images/1.jpg"))},
+        true}});
   const std::string base = host.BaseURL();
   const std::string host_line = "Host: localhost:" + std::to_string(host.Port()) + "\r\n";
 
@@ -90,19 +97,23 @@ TEST_F(UploadOverTls, TheDialogueGoesOutAsOnPlainHttpWithoutConnectionAndKeepsTh
   const std::string post_head = requests[0].substr(0, requests[0].find("\r\n\r\n") + 4);
   const size_t body_size = requests[0].size() - post_head.size();
   EXPECT_EQ(post_head, "POST /envoyer.php HTTP/1.0\r\n" + type + "Content-Length: " + std::to_string(body_size) +
-                           "\r\n" + host_line + "Accept: text/html, */*\r\nUser-Agent: Mozilla/3.0 (compatible; vitrix)\r\n\r\n");
-  EXPECT_EQ(requests[1], "GET /traitement.php?image=1 HTTP/1.1\r\n" + type + host_line +
-                             "Accept: text/html, */*\r\nUser-Agent: Mozilla/3.0 (compatible; vitrix)\r\nCookie: s=1\r\n\r\n");
-  EXPECT_EQ(requests[2], "GET /resultat.php?image=1 HTTP/1.1\r\n" + type + host_line +
-                             "Accept: text/html, */*\r\nUser-Agent: Mozilla/3.0 (compatible; vitrix)\r\nCookie: s=1\r\n\r\n");
+                           "\r\n" + host_line +
+                           "Accept: text/html, */*\r\nUser-Agent: Mozilla/3.0 (compatible; vitrix)\r\n\r\n");
+  EXPECT_EQ(requests[1],
+            "GET /traitement.php?image=1 HTTP/1.1\r\n" + type + host_line +
+                "Accept: text/html, */*\r\nUser-Agent: Mozilla/3.0 (compatible; vitrix)\r\nCookie: s=1\r\n\r\n");
+  EXPECT_EQ(requests[2],
+            "GET /resultat.php?image=1 HTTP/1.1\r\n" + type + host_line +
+                "Accept: text/html, */*\r\nUser-Agent: Mozilla/3.0 (compatible; vitrix)\r\nCookie: s=1\r\n\r\n");
 }
 
 // A secure cookie set over TLS stays off a plain-http request to the same
 // host; the client goes back to its own socket transport for it.
 TEST_F(UploadOverTls, ASecureCookieNeverGoesOverPlainHttp) {
   const auto context = Context("good");
-  ScriptedHttpsServer secure(*context, {{{test::ClosingReply("302 Found", "Set-Cookie: s=1; path=/; secure\r\n"
-                                                                          "Set-Cookie: p=2; path=/\r\nLocation: x\r\n",
+  ScriptedHttpsServer secure(*context, {{{test::ClosingReply("302 Found",
+                                                             "Set-Cookie: s=1; path=/; secure\r\n"
+                                                             "Set-Cookie: p=2; path=/\r\nLocation: x\r\n",
                                                              "")},
                                          true},
                                         {{test::ClosingReply("404 Not Found", "", "")}, true},
@@ -142,10 +153,11 @@ TEST_F(UploadOverTls, ARefusedCertificateGivesItsReasonAndTheNextUploadWorks) {
                    "sign\xE9."}));
 
   const auto good = Context("good");
-  ScriptedHttpsServer host(*good, {{{test::Reply("302 Found", "Location: a\r\n", "")}, true},
-                                   {{test::Reply("302 Found", "Location: b\r\n", ""),
-                                     test::ClosingReply("200 OK", "", Page("https://h/2.jpg"))},
-                                    true}});
+  ScriptedHttpsServer host(
+      *good,
+      {{{test::Reply("302 Found", "Location: a\r\n", "")}, true},
+       {{test::Reply("302 Found", "Location: b\r\n", ""), test::ClosingReply("200 OK", "", Page("https://h/2.jpg"))},
+        true}});
   Upload(host.BaseURL());
   EXPECT_EQ(recorder_.links.back(), "[img]https://h/2.jpg[/img]");
   EXPECT_EQ(recorder_.statuses.back().first, kStatusUploadDone);
@@ -162,7 +174,8 @@ TEST_F(UploadOverTls, AResultPageCutWithoutTheTlsCloseFailsWithItsReason) {
         if (!peer.Accept()) return;
         const std::string request = peer.ReceiveRequest();
         if (request.rfind("POST", 0) == 0 || request.find("GET /a ") == 0) {
-          peer.Send(test::ClosingReply("302 Found", request.rfind("POST", 0) == 0 ? "Location: a\r\n" : "Location: b\r\n", ""));
+          peer.Send(test::ClosingReply("302 Found",
+                                       request.rfind("POST", 0) == 0 ? "Location: a\r\n" : "Location: b\r\n", ""));
           peer.Close();
           return;
         }

@@ -8,7 +8,10 @@ namespace vitrix {
 namespace {
 
 TEST(Cp1252, ConvertsAccentsAndTheHighControlRange) {
-  EXPECT_EQ(Cp1252ToUtf8("D\xE9" "but"), "D\xC3\xA9" "but");
+  EXPECT_EQ(Cp1252ToUtf8("D\xE9"
+                         "but"),
+            "D\xC3\xA9"
+            "but");
   EXPECT_EQ(Cp1252ToUtf8("\x80"), "\xE2\x82\xAC");  // euro sign
   EXPECT_EQ(Cp1252ToUtf8("\x9C"), "\xC5\x93");      // oe ligature
 }

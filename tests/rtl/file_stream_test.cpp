@@ -60,7 +60,8 @@ TEST(FileStream, OpeningAMissingFileNamesItInFrench) {
     FAIL() << "no exception";
   } catch (const EFOpenError& e) {
     EXPECT_EQ(e.Message(), "Impossible d'ouvrir le fichier \"" + dir.Path() +
-                               "absent.jpg\". Le fichier sp\xE9" "cifi\xE9 est introuvable.");
+                               "absent.jpg\". Le fichier sp\xE9"
+                               "cifi\xE9 est introuvable.");
   }
 }
 
@@ -70,7 +71,11 @@ TEST(FileStream, CreatingInAMissingFolderRaisesTheCreateError) {
     TFileStream file(dir.Path() + "no/such.jpg", fmCreate);
     FAIL() << "no exception";
   } catch (const EFCreateError& e) {
-    EXPECT_EQ(e.Message().rfind("Impossible de cr\xE9" "er le fichier \"" + dir.Path() + "no/such.jpg\". ", 0), 0u);
+    EXPECT_EQ(e.Message().rfind("Impossible de cr\xE9"
+                                "er le fichier \"" +
+                                    dir.Path() + "no/such.jpg\". ",
+                                0),
+              0u);
   }
 }
 
@@ -111,7 +116,10 @@ TEST(FileStream, CreateNewRefusesEveryEntryThatHasTheNameAndFollowsNoLink) {
       ADD_FAILURE() << name << ": created";
     } catch (const EFCreateError& e) {
       EXPECT_EQ(e.ErrorCode(), EEXIST) << name;
-      EXPECT_EQ(e.Message(), "Impossible de cr\xE9" "er le fichier \"" + dir.Path() + name + "\". Le fichier existe.");
+      EXPECT_EQ(e.Message(),
+                "Impossible de cr\xE9"
+                "er le fichier \"" +
+                    dir.Path() + name + "\". Le fichier existe.");
     }
   }
   EXPECT_EQ(dir.ReadFile("file.jpg"), "old");
@@ -134,7 +142,9 @@ TEST(FileStream, AWriteErrorNamesTheFileAndTheSystemsReason) {
     FAIL() << "no exception";
   } catch (const EWriteError& e) {
     EXPECT_EQ(e.ErrorCode(), ENOSPC);
-    EXPECT_EQ(e.Message(), "Erreur d'\xE9" "criture dans le fichier \"/dev/full\". Il n'y a pas assez d'espace sur le disque.");
+    EXPECT_EQ(e.Message(),
+              "Erreur d'\xE9"
+              "criture dans le fichier \"/dev/full\". Il n'y a pas assez d'espace sur le disque.");
   }
 }
 
@@ -158,7 +168,8 @@ TEST(FileStream, AReadErrorNamesTheFileButTheEndOfTheFileKeepsTheGenericText) {
     FAIL() << "no exception";
   } catch (const EReadError& e) {
     EXPECT_EQ(e.ErrorCode(), EISDIR);
-    EXPECT_EQ(e.Message(), "Erreur de lecture dans le fichier \"" + dir.Path() + "\". Le chemin d\xE9signe un dossier.");
+    EXPECT_EQ(e.Message(),
+              "Erreur de lecture dans le fichier \"" + dir.Path() + "\". Le chemin d\xE9signe un dossier.");
   }
 }
 

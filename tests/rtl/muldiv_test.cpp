@@ -6,22 +6,22 @@ namespace vitrix {
 namespace {
 
 TEST(MulDiv, RoundsHalvesAwayFromZero) {
-  EXPECT_EQ(MulDiv(1, 1, 2), 1);     // 0.5
-  EXPECT_EQ(MulDiv(3, 1, 2), 2);     // 1.5
-  EXPECT_EQ(MulDiv(5, 1, 2), 3);     // 2.5
-  EXPECT_EQ(MulDiv(-1, 1, 2), -1);   // -0.5
-  EXPECT_EQ(MulDiv(-5, 1, 2), -3);   // -2.5
+  EXPECT_EQ(MulDiv(1, 1, 2), 1);    // 0.5
+  EXPECT_EQ(MulDiv(3, 1, 2), 2);    // 1.5
+  EXPECT_EQ(MulDiv(5, 1, 2), 3);    // 2.5
+  EXPECT_EQ(MulDiv(-1, 1, 2), -1);  // -0.5
+  EXPECT_EQ(MulDiv(-5, 1, 2), -3);  // -2.5
   EXPECT_EQ(MulDiv(5, 1, -2), -3);
   EXPECT_EQ(MulDiv(-5, -1, 2), 3);
 }
 
 TEST(MulDiv, RoundsOtherFractionsToNearest) {
-  EXPECT_EQ(MulDiv(1, 1, 3), 0);     // 0.333
-  EXPECT_EQ(MulDiv(2, 1, 3), 1);     // 0.667
+  EXPECT_EQ(MulDiv(1, 1, 3), 0);  // 0.333
+  EXPECT_EQ(MulDiv(2, 1, 3), 1);  // 0.667
   EXPECT_EQ(MulDiv(-2, 1, 3), -1);
-  EXPECT_EQ(MulDiv(128, 161, 255), 81);   // 80.8
-  EXPECT_EQ(MulDiv(129, 161, 255), 81);   // 81.4
-  EXPECT_EQ(MulDiv(2, 128, 255), 1);      // 1.004
+  EXPECT_EQ(MulDiv(128, 161, 255), 81);  // 80.8
+  EXPECT_EQ(MulDiv(129, 161, 255), 81);  // 81.4
+  EXPECT_EQ(MulDiv(2, 128, 255), 1);     // 1.004
 }
 
 TEST(MulDiv, UsesA64BitIntermediate) {

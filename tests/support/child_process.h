@@ -61,10 +61,10 @@ class ChildProcess {
 };
 
 struct ChildRun {
-  int status = 0;         // the exit code, or minus the signal
-  double seconds = 0;     // wall time from start to exit
-  long peak_kb = 0;       // peak resident memory of the child
-  std::string output;     // its standard output, when asked for
+  int status = 0;      // the exit code, or minus the signal
+  double seconds = 0;  // wall time from start to exit
+  long peak_kb = 0;    // peak resident memory of the child
+  std::string output;  // its standard output, when asked for
 };
 
 // Runs args to its end. Throws std::runtime_error when it cannot start.

@@ -70,8 +70,6 @@ ForwardProxy::~ForwardProxy() {
   if (process_) process_->Terminate();
 }
 
-std::string ForwardProxy::Log() const {
-  return dir_.ReadFile("tinyproxy.log") + dir_.ReadFile("stderr.txt");
-}
+std::string ForwardProxy::Log() const { return dir_.ReadFile("tinyproxy.log") + dir_.ReadFile("stderr.txt"); }
 
 }  // namespace vitrix::test

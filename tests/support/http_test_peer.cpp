@@ -7,8 +7,7 @@
 namespace vitrix::test {
 
 std::string Reply(const std::string& status, const std::string& headers, const std::string& body) {
-  return "HTTP/1.1 " + status + "\r\n" + headers + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
-         body;
+  return "HTTP/1.1 " + status + "\r\n" + headers + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
 std::string ClosingReply(const std::string& status, const std::string& headers, const std::string& body) {
@@ -36,8 +35,8 @@ std::string ReadRequest(PeerConnection& peer, size_t& offset) {
   return request;
 }
 
-ScriptedHttpServer::ScriptedHttpServer(std::vector<ScriptedConnection> connections,
-                                       std::chrono::milliseconds deadline, LoopbackFamily family)
+ScriptedHttpServer::ScriptedHttpServer(std::vector<ScriptedConnection> connections, std::chrono::milliseconds deadline,
+                                       LoopbackFamily family)
     : connections_(std::move(connections)),
       server_([this](PeerConnection& peer) { Serve(peer, connections_[next_connection_++]); },
               static_cast<int>(connections_.size()), deadline, family) {}

@@ -31,8 +31,7 @@ inline std::string PngChunk(const std::string& type, const std::string& data) {
 // pixels.
 inline std::string PngHeaderOnly(uint32_t width, uint32_t height) {
   const std::string header = Be32(width) + Be32(height) + std::string("\x08\x02\x00\x00\x00", 5);
-  return std::string("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", header) + PngChunk("IDAT", "") +
-         PngChunk("IEND", "");
+  return std::string("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", header) + PngChunk("IDAT", "") + PngChunk("IEND", "");
 }
 
 }  // namespace vitrix::test

@@ -79,8 +79,9 @@ inline QImage ScreenshotSampleImage(int width, int height) {
     painter.drawText(frame.x() + 8, frame.y() + 19, QStringLiteral("Forum - sujet %1 - navigateur").arg(w + 1));
     painter.setPen(QColor(30, 30, 30));
     for (int y = frame.y() + 76, line = 0; y < frame.bottom() - 8; y += 18, ++line) {
-      painter.drawText(frame.x() + 12, y,
-                       QStringLiteral("Message %1 : voici la capture d'\u00e9cran, regardez le coin en haut.").arg(line));
+      painter.drawText(
+          frame.x() + 12, y,
+          QStringLiteral("Message %1 : voici la capture d'\u00e9cran, regardez le coin en haut.").arg(line));
     }
   }
   const QRect photo(width * 2 / 3, height / 2, width / 4, height / 3);

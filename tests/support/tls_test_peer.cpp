@@ -29,8 +29,7 @@ TlsCertificates::TlsCertificates() {
   made_ = std::system(command.c_str()) == 0;
 }
 
-TlsServerContext::TlsServerContext(const std::string& certificate, const std::string& key,
-                                   TlsServerVersions versions) {
+TlsServerContext::TlsServerContext(const std::string& certificate, const std::string& key, TlsServerVersions versions) {
   context_ = SSL_CTX_new(TLS_server_method());
   if (context_ == nullptr) return;
   if (versions == TlsServerVersions::kTls10Only) {

@@ -41,7 +41,9 @@ TClipboardData TScriptedClipboardDevice::Data(uint32_t format) {
   return {};
 }
 
-void TScriptedClipboardDevice::Add(uint32_t format, TClipboardData data) { entries_.emplace_back(format, std::move(data)); }
+void TScriptedClipboardDevice::Add(uint32_t format, TClipboardData data) {
+  entries_.emplace_back(format, std::move(data));
+}
 
 void TScriptedClipboardDevice::SetPalette(std::vector<uint32_t> palette) { palette_ = std::move(palette); }
 
