@@ -30,7 +30,7 @@ int Remaining(int timeout_ms, Clock::time_point start) {
 // The descriptor is non-blocking: "would block" is a retry for OpenSSL, which
 // the handler turns into a wait under its time limit.
 int SocketWrite(BIO* bio, const char* data, int length) {
-  const int fd = static_cast<int>(reinterpret_cast<intptr_t>(BIO_get_data(bio)));
+  const int fd = *static_cast<const int*>(BIO_get_data(bio));
   BIO_clear_retry_flags(bio);
   ssize_t n;
   do {
@@ -41,7 +41,7 @@ int SocketWrite(BIO* bio, const char* data, int length) {
 }
 
 int SocketRead(BIO* bio, char* data, int length) {
-  const int fd = static_cast<int>(reinterpret_cast<intptr_t>(BIO_get_data(bio)));
+  const int fd = *static_cast<const int*>(BIO_get_data(bio));
   BIO_clear_retry_flags(bio);
   ssize_t n;
   do {
@@ -90,6 +90,8 @@ std::string LastReasonText() {
 struct TNetSSLIOHandlerSocket::TSession {
   SSL_CTX* context = nullptr;
   SSL* ssl = nullptr;
+  // The socket the BIO reads and writes; the BIO's data points here.
+  int fd = -1;
   bool failed = false;
   // A failure a wait for data met, reported by the Recv that follows.
   int pending_result = 0;
@@ -172,7 +174,8 @@ void TNetSSLIOHandlerSocket::Handshake(int timeout_ms) {
   SSL* ssl = session->ssl;
   BIO* bio = BIO_new(SocketMethod());
   if (bio == nullptr) fail(SSLMessage(TSSLFailure::sfSetup, LastReasonText()));
-  BIO_set_data(bio, reinterpret_cast<void*>(static_cast<intptr_t>(Binding().Handle())));
+  session->fd = Binding().Handle();
+  BIO_set_data(bio, &session->fd);
   SSL_set_bio(ssl, bio, bio);
 
   // The name sent to the server (so that a server with several sites picks
