@@ -9,7 +9,7 @@
 #include <QSvgRenderer>
 #include <algorithm>
 #include <cstring>
-#include <optional>
+#include <exception>
 #include <string>
 
 #include "rtl/exceptions.h"
@@ -46,7 +46,7 @@ int32_t ReadLe16(const std::string& bytes, size_t offset) {
 // Qt's own bound on a decoded picture (128 MB by default) would drop a
 // three-monitor desktop; the bound here lets through every picture up to the
 // pixel limit, whatever its depth (64 bits a pixel at most).
-constexpr int kAllocationLimitMb = static_cast<int>(kMaxClipboardPixels * 8 / (1024 * 1024));
+constexpr int kAllocationLimitMb = static_cast<int>(kMaxClipboardPixels * 8 / (int64_t{1024} * 1024));
 
 std::string TooLargeText(QSize size) {
   return kClipboardPictureTooLargeText + std::to_string(size.width()) + " x " + std::to_string(size.height()) +
@@ -121,7 +121,7 @@ QImage ReadClipboardPicture(const QByteArray& bytes, const QString& mime_type) {
   // The bytes say what they are; an owner may well announce one type and
   // give another.
   QImageReader reader(&buffer);
-  reader.setAllocationLimit(kAllocationLimitMb);
+  QImageReader::setAllocationLimit(kAllocationLimitMb);
   // The size is in the header: a picture too large is refused before any
   // pixel is decoded.
   const QSize size = reader.size();
@@ -180,16 +180,18 @@ TClipboardData TQtClipboardDevice::Bitmap(const QMimeData& data) {
     if (TooLarge(image.size())) throw Exception(TooLargeText(image.size()));
     return image;
   }
-  std::optional<Exception> first_failure;
+  // The first failure, of its own class, to raise again once no other
+  // type gave a picture.
+  std::exception_ptr first_failure;
   for (const QString& type : data.formats()) {
     if (ClipboardFormatForMimeType(type) != CF_BITMAP) continue;
     try {
       return ReadClipboardPicture(data.data(type), type);
-    } catch (const Exception& e) {
-      if (!first_failure) first_failure = e;
+    } catch (const Exception&) {
+      if (!first_failure) first_failure = std::current_exception();
     }
   }
-  if (first_failure) throw *first_failure;
+  if (first_failure) std::rethrow_exception(first_failure);
   return {};
 }
 

@@ -72,7 +72,7 @@ std::string DisplayFileKey(std::string_view display) {
   return key.empty() ? std::string("_") : key;
 }
 
-TSingleInstance::TSingleInstance(std::string folder, std::string display) {
+TSingleInstance::TSingleInstance(const std::string& folder, const std::string& display) {
   if (folder.empty()) return;
   const std::string stem = folder + "/vitrix-" + DisplayFileKey(display);
   lock_path_ = stem + ".lock";

@@ -27,7 +27,7 @@ class TSingleInstance final : public QObject {
  public:
   // folder: a folder only this user can write in; display: the display's
   // name (any bytes; they are made safe for a file name).
-  TSingleInstance(std::string folder, std::string display);
+  TSingleInstance(const std::string& folder, const std::string& display);
   ~TSingleInstance() override;
   TSingleInstance(const TSingleInstance&) = delete;
   TSingleInstance& operator=(const TSingleInstance&) = delete;
