@@ -25,7 +25,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -34,14 +33,12 @@
 #include "net/io_handler_ssl.h"
 #include "net/tcp_client.h"
 #include "rtl/strings.h"
-#include "support/child_process.h"
 #include "support/command_line.h"
 #include "support/loopback_server.h"
 #include "support/multipart_post.h"
-#include "support/random_bytes.h"
 #include "support/temp_dir.h"
-#include "support/timing.h"
 #include "support/tls_test_peer.h"
+#include "support/upload_comparison.h"
 
 namespace {
 
@@ -101,46 +98,20 @@ class Sink {
 
 // --------------------------------------------------------------- driver
 
-long MedianKb(std::vector<long> values) {
-  std::sort(values.begin(), values.end());
-  return values[values.size() / 2];
-}
-
-// A file of size pseudo-random bytes: one 1 MiB block written again and again.
-void CreateFile(const std::string& path, int64_t size) {
-  std::ofstream out(path, std::ios::binary);
-  const std::string block = RandomBytes(1 << 20, 11);
-  for (int64_t written = 0; written < size;) {
-    const int64_t n = std::min<int64_t>(size - written, static_cast<int64_t>(block.size()));
-    out.write(block.data(), n);
-    written += n;
-  }
-  if (!out) throw std::runtime_error("cannot write " + path);
-}
-
-struct Row {
-  std::string label;
-  int64_t size = 0;
-  double ours = 0;
-  double curl = 0;
-  long ours_kb = 0;
-  long curl_kb = 0;
-};
-
-int Drive(const std::vector<std::string>& sizes, int runs, const std::string& parent, const std::string& self) {
-  const TempDir folder(parent);
+int Drive(const UploadBenchOptions& options) {
+  const TempDir folder(options.parent);
   const TlsCertificates certificates;
   if (!certificates.Made()) throw std::runtime_error("the openssl tool could not make the test certificates");
   ::setenv("SSL_CERT_FILE", certificates.CAFile().c_str(), 1);
   const TlsServerContext context(certificates.Certificate("good"), certificates.Key("good"));
   Sink sink(context);
   const std::string url = "https://127.0.0.1:" + std::to_string(sink.Port()) + "/upload";
-  std::vector<Row> rows;
-  for (const std::string& label : sizes) {
-    Row row{label, ParseSize(label)};
+  std::vector<UploadRow> rows;
+  for (const std::string& label : options.sizes) {
+    const int64_t size = ParseSize(label);
     const std::string path = folder.Path() + "upload-" + label + ".bin";
-    CreateFile(path, row.size);
-    const std::vector<std::string> ours = {self, "--send", std::to_string(sink.Port()), path};
+    CreateRandomFile(path, size);
+    const std::vector<std::string> ours = {options.self, "--send", std::to_string(sink.Port()), path};
     const std::vector<std::string> curl = {"curl",
                                            "-s",
                                            "-S",
@@ -153,66 +124,13 @@ int Drive(const std::vector<std::string>& sizes, int runs, const std::string& pa
                                            "-F",
                                            "fichier=@" + path,
                                            url};
-    std::vector<double> ours_times, curl_times;
-    std::vector<long> ours_kb, curl_kb;
-    // One untimed round of each warms the page cache and the programs.
-    RunChildOrThrow(ours);
-    RunChildOrThrow(curl);
-    for (int run = 0; run < runs; ++run) {
-      for (int turn = 0; turn < 2; ++turn) {
-        const bool ours_now = (run + turn) % 2 == 0;
-        const ChildRun m = RunChildOrThrow(ours_now ? ours : curl);
-        if (sink.LastBodyBytes() < row.size) throw std::runtime_error("the sink got a short body");
-        (ours_now ? ours_times : curl_times).push_back(m.seconds);
-        (ours_now ? ours_kb : curl_kb).push_back(m.peak_kb);
-      }
-    }
-    row.ours = Median(ours_times);
-    row.curl = Median(curl_times);
-    row.ours_kb = MedianKb(ours_kb);
-    row.curl_kb = MedianKb(curl_kb);
-    rows.push_back(row);
+    rows.push_back(CompareUploads(label, size, ours, curl, options.runs, [&sink] { return sink.LastBodyBytes(); }));
     std::filesystem::remove(path);
   }
-
-  std::printf("upload of a multipart body over TLS to a loopback sink, medians of %d alternating runs\n", runs);
-  std::printf("%6s %12s %12s %10s %10s %8s %12s %12s\n", "file", "vitrix s", "curl s", "vitrix MB/s", "curl MB/s",
-              "ratio", "vitrix peak", "curl peak");
-  for (const Row& row : rows) {
-    const double mb = static_cast<double>(row.size) / (1 << 20);
-    std::printf("%6s %12.4f %12.4f %10.1f %10.1f %7.2fx %9ld KB %9ld KB\n", row.label.c_str(), row.ours, row.curl,
-                mb / row.ours, mb / row.curl, row.curl / row.ours, row.ours_kb, row.curl_kb);
-  }
-  if (rows.size() > 1) {
-    std::printf("vitrix peak memory growth from %s to %s: %ld KB (curl: %ld KB)\n", rows.front().label.c_str(),
-                rows.back().label.c_str(), rows.back().ours_kb - rows.front().ours_kb,
-                rows.back().curl_kb - rows.front().curl_kb);
-  }
+  PrintUploadTable("upload of a multipart body over TLS to a loopback sink", options.runs, rows);
   return 0;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  try {
-    std::vector<std::string> sizes = {"1M", "100M", "1G"};
-    int runs = 5;
-    std::string parent = "/tmp";
-    for (int i = 1; i < argc; ++i) {
-      const std::string arg = argv[i];
-      if (arg == "--send" && i + 2 < argc) return SendWithVitrix(std::atoi(argv[i + 1]), argv[i + 2]);
-      if (arg == "--sizes" && i + 1 < argc) sizes = SplitList(argv[++i]);
-      else if (arg == "--runs" && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
-      else if (arg == "--dir" && i + 1 < argc) parent = argv[++i];
-      else {
-        std::fprintf(stderr, "usage: %s [--sizes 1M,100M,1G] [--runs 5] [--dir /tmp]\n", argv[0]);
-        return 2;
-      }
-    }
-    const std::string self = std::filesystem::canonical("/proc/self/exe").string();
-    return Drive(sizes, runs, parent, self);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "bench_upload_tls: %s\n", e.what());
-    return 1;
-  }
-}
+int main(int argc, char** argv) { return UploadBenchMain(argc, argv, "bench_upload_tls", SendWithVitrix, Drive); }
